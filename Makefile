@@ -1,0 +1,33 @@
+# Selvane: the entry points. `make demo` and `make test` set up a fresh
+# Debian 12 machine themselves (as root), then build.
+
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=Release
+
+.PHONY: all setup configure build demo test bench clean
+
+all: build
+
+setup:
+	@bash scripts/setup.sh
+
+configure: setup
+	@if [ ! -f $(BUILD_DIR)/build.ninja ]; then cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS); fi
+
+build: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+demo: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target selvane-render
+	$(BUILD_DIR)/tools/selvane-render --demo demo-out.wav
+
+test: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+bench: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target selvane-bench
+	$(BUILD_DIR)/bench/selvane-bench
+
+clean:
+	rm -rf $(BUILD_DIR)

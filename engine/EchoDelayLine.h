@@ -1,0 +1,80 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+
+// A two-channel echo: a circular delay memory read at a slowly gliding
+// fractional position, a feedback loop through a one-pole high-pass and
+// low-pass, a ping-pong cross-feed and a dry/wet mix. Every control has a
+// target (set from any thread) and a current value that the audio thread
+// moves towards it sample by sample, so nothing ever steps.
+class EchoDelayLine
+{
+public:
+    static constexpr int minDelaySamples = 10;
+    static constexpr int maxDelaySamples = 480000;
+    static constexpr int bufferLength = maxDelaySamples + 1;
+
+    EchoDelayLine();
+
+    // Targets. Safe to call from any thread while audio runs.
+    void setDelaySamples (float samples) noexcept;   // clamped to 10..480000
+    void setFeedback (float gain) noexcept;          // loop gain, not clamped
+    void setPingPong (float amount) noexcept;        // clamped to 0..1
+    void setDryWet (float position) noexcept;        // clamped to 0..1
+    void setLowPassCoefficient (float c) noexcept;   // both channels
+    void setHighPassCoefficient (float c) noexcept;  // both channels
+
+    // Audio thread. Input and output must be different arrays in stereo;
+    // in mono they may be the same (in-place).
+    void processStereo (const float* inL, const float* inR, float* outL, float* outR, int numSamples) noexcept;
+    void processMono (const float* in, float* out, int numSamples) noexcept;
+
+    // Read-outs for tests and the benchmark.
+    float getTargetDelay() const noexcept { return targetDelay.load (std::memory_order_relaxed); }
+    double getCurrentDelay() const noexcept { return currentDelay; }
+    float getFeedbackTarget() const noexcept { return feedbackTarget.load (std::memory_order_relaxed); }
+    float getPingPongTarget() const noexcept { return pingPongTarget.load (std::memory_order_relaxed); }
+    float getDryWetTarget() const noexcept { return dryWetTarget.load (std::memory_order_relaxed); }
+    float getLowPassCoefficientTarget() const noexcept { return lowPassCoeffTarget.load (std::memory_order_relaxed); }
+    float getHighPassCoefficientTarget() const noexcept { return highPassCoeffTarget.load (std::memory_order_relaxed); }
+    float getFeedbackCurrent() const noexcept { return feedbackCurrent; }
+    float getLowPassCoefficientL() const noexcept { return left.lowPassCoeff; }
+    float getHighPassCoefficientL() const noexcept { return left.highPassCoeff; }
+    int getWriteIndex() const noexcept { return writeIndex; }
+
+private:
+    // One channel of the feedback loop: its memory and its two filters.
+    struct Channel
+    {
+        std::unique_ptr<float[]> memory;
+        float feedbackSample = 0.0f;  // last filtered delayed sample: the wet signal and the feedback
+        float lowPassState = 0.0f;
+        float lowPassCoeff = 0.1f;
+        float highPassPrevInput = 0.0f;
+        float highPassState = 0.0f;
+        float highPassCoeff = 0.9f;
+    };
+
+    float readDelayed (const float* memory, int readIndex, float fraction) const noexcept;
+    void glideDelay (double target) noexcept;
+    void filterEcho (Channel& channel, float delayed, float highPassTarget, float lowPassTarget) noexcept;
+
+    // Targets, written by the processor from any thread.
+    std::atomic<float> targetDelay { 0.0f };
+    std::atomic<float> feedbackTarget { 0.0f };
+    std::atomic<float> pingPongTarget { 0.0f };
+    std::atomic<float> dryWetTarget { 0.5f };
+    std::atomic<float> lowPassCoeffTarget { 0.1f };
+    std::atomic<float> highPassCoeffTarget { 0.9f };
+
+    // Audio-thread state.
+    double currentDelay = 10.0;
+    int readIndex = 0;
+    float readFraction = 0.0f;
+    float feedbackCurrent = 0.0f;
+    float pingPongCurrent = 0.0f;
+    float dryWetCurrent = 0.5f;
+    int writeIndex = 0;
+    Channel left, right;
+};

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <array>
+#include <optional>
+
+// The nine automatable parameters: their order, names, defaults and the
+// saved-state tags, plus the rules that turn a normalised value (0..1) into
+// what the engine uses. Processor, editor, saved state, MIDI code and tests
+// all read this one table.
+namespace selvane
+{
+enum ParameterIndex
+{
+    kDelayTime = 0,
+    kDelayFeedback,
+    kMode,
+    kBalance,
+    kPingPong,
+    kHighCut,
+    kLowCut,
+    kDryWet,
+    kGain,
+    numParameters
+};
+
+struct ParameterInfo
+{
+    const char* name;        // what hosts show
+    float defaultValue;      // initial value and host default
+    const char* stateTag;    // element of the saved document
+    const char* midiMapTag;  // element holding its controller number
+};
+
+// The two filter parameters are saved under the names of the filters they
+// drive: "HighCut" sets the loop's low-pass, "LowCut" its high-pass.
+constexpr std::array<ParameterInfo, numParameters> parameterTable { {
+    { "DelayTime",     0.0f,  "DelayTime",     "midiMapDelayTime" },
+    { "DelayFeedback", 0.5f,  "DelayFeedback", "midiMapDelayFeedback" },
+    { "Mode",          0.33f, "Mode",          "midiMapMode" },
+    { "Balance",       0.5f,  "Balance",       "midiMapBalance" },
+    { "PingPong",      0.0f,  "PingPong",      "midiMapPingPong" },
+    { "HighCut",       0.0f,  "LowPass",       "midiMapLowPass" },
+    { "LowCut",        0.0f,  "HighPass",      "midiMapHighPass" },
+    { "DryWet",        0.5f,  "DryWet",        "midiMapDryWet" },
+    { "Gain",          0.9f,  "Gain",          "midiMapGain" },
+} };
+
+constexpr bool isParameterIndex (int index) noexcept { return index >= 0 && index < numParameters; }
+
+//==============================================================================
+// Delay modes chosen by "Mode".
+enum DelayMode
+{
+    modeShort = 0,
+    modeMedium = 1,
+    modeLong = 2,
+    modeSync = 3
+};
+
+struct ModeRange
+{
+    float minSeconds, maxSeconds;
+};
+
+// Ranges of the three fixed modes; sync mode keeps whichever range was last in force.
+constexpr std::array<ModeRange, 3> fixedModeRanges { { { 0.005f, 0.1f }, { 0.1f, 1.0f }, { 1.0f, 3.0f } } };
+
+// "Mode": the nearest integer to 3x (halves away from zero), or nothing when
+// that is not one of the four modes, which leaves the mode as it was.
+std::optional<int> delayModeFor (float x) noexcept;
+
+// "DelayTime" in a fixed mode: seconds within the mode's range, in samples,
+// in single precision as the engine has always computed it.
+float fixedModeDelaySamples (float x, ModeRange range, float sampleRate) noexcept;
+
+// "DelayTime" in sync mode: the note index, nearest to 24x and kept within the table.
+int syncNoteIndexFor (float x) noexcept;
+
+// The delay in samples of one tempo note at a tempo and time-signature denominator.
+float tempoNoteDelaySamples (int noteIndex, double bpm, double denominator, float sampleRate) noexcept;
+
+// "DelayFeedback": loop gain 1.1x, not clamped.
+float loopGainFor (float x) noexcept;
+
+// "HighCut": corner of the loop's low-pass, 20 kHz at 0 falling to 500 Hz at 1.
+float highCutFrequencyFor (float x) noexcept;
+
+// "LowCut": corner of the loop's high-pass, 20 Hz at 0 rising to 500 Hz at 1.
+float lowCutFrequencyFor (float x) noexcept;
+
+// One-pole coefficient e^(-2 pi f / rate), with f / rate kept within 0..1.
+float onePoleCoefficientFor (float cornerHz, float sampleRate) noexcept;
+
+// "Gain": 100x - 90 dB as a linear factor; silence at or below -100 dB.
+float outputGainFor (float x) noexcept;
+
+// "Gain" driven by a MIDI controller follows a square-root law so the middle
+// of the controller's travel sits near -19 dB rather than -40 dB.
+float gainParameterForController (int controllerValue) noexcept;
+} // namespace selvane

@@ -1,0 +1,116 @@
+// The saved state: a one-line XML document, root "Root", inside the binary
+// wrapper hosts have always stored: magic 0x21324356, the text's length,
+// the text without an XML declaration, and a closing zero byte.
+
+#include "VelmorAudioProcessor.h"
+
+#include "StateText.h"
+
+#include <cmath>
+#include <limits>
+
+using namespace selvane;
+
+namespace
+{
+constexpr auto relaxed = std::memory_order_relaxed;
+constexpr juce::uint32 stateMagic = 0x21324356;
+constexpr int stateHeaderSize = 8;
+
+// Element order of the document: parameters by their state tags first.
+constexpr std::array<int, numParameters> savedParameterOrder {
+    kHighCut, kLowCut, kDelayTime, kDelayFeedback, kBalance, kPingPong, kDryWet, kGain, kMode
+};
+
+constexpr const char* rootTag = "Root";
+constexpr const char* midiChannelTag = "idxMidiChannel";
+constexpr const char* backgroundTag = "idxGUI";
+
+void addTextElement (juce::XmlElement& root, const char* tag, const juce::String& text)
+{
+    root.createNewChildElement (tag)->addTextElement (text);
+}
+
+std::unique_ptr<juce::XmlElement> unpackDocument (const void* data, int sizeInBytes)
+{
+    if (data == nullptr || sizeInBytes < stateHeaderSize + 1)
+        return nullptr;
+
+    const auto* bytes = static_cast<const char*> (data);
+    if (juce::ByteOrder::littleEndianInt (bytes) != stateMagic)
+        return nullptr;
+
+    const auto length = (juce::int32) juce::ByteOrder::littleEndianInt (bytes + 4);
+    if (length <= 0)
+        return nullptr;
+
+    const int available = juce::jmin ((int) length, sizeInBytes - stateHeaderSize);
+    return juce::parseXML (juce::String::fromUTF8 (bytes + stateHeaderSize, available));
+}
+
+// "idxGUI" is read as a number and truncated towards zero; nonsense leaves it alone.
+std::optional<int> backgroundIndexFrom (const juce::String& text)
+{
+    const float value = (float) text.getDoubleValue();
+    if (! std::isfinite (value))
+        return std::nullopt;
+    const double truncated = std::trunc ((double) value);
+    return (int) juce::jlimit ((double) std::numeric_limits<int>::min(), (double) std::numeric_limits<int>::max(), truncated);
+}
+} // namespace
+
+void VelmorAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
+{
+    juce::XmlElement root (rootTag);
+
+    for (int index : savedParameterOrder)
+        addTextElement (root, parameterTable[(size_t) index].stateTag,
+                        formatParameterValue (parameterValues[(size_t) index].load (relaxed)));
+
+    addTextElement (root, midiChannelTag, juce::String (idxMidiChannel.load (relaxed)));
+
+    for (int index : savedParameterOrder)
+        addTextElement (root, parameterTable[(size_t) index].midiMapTag, juce::String (midiMap[(size_t) index].load (relaxed)));
+
+    addTextElement (root, backgroundTag, juce::String (idxGUI.load (relaxed)));
+
+    const auto text = root.toString (juce::XmlElement::TextFormat().singleLine().withoutHeader());
+    const auto utf8Length = text.getNumBytesAsUTF8();
+
+    destData.reset();
+    juce::MemoryOutputStream out (destData, false);
+    out.writeInt ((int) stateMagic);
+    out.writeInt ((int) utf8Length);
+    out.write (text.toRawUTF8(), utf8Length);
+    out.writeByte (0);
+}
+
+void VelmorAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
+{
+    const auto document = unpackDocument (data, sizeInBytes);
+    if (document == nullptr)
+        return;
+
+    for (const auto* child : document->getChildIterator())
+    {
+        const auto& tag = child->getTagName();
+        const auto text = child->getAllSubText();
+
+        for (int index = 0; index < numParameters; ++index)
+            if (tag.equalsIgnoreCase (parameterTable[(size_t) index].stateTag))
+                setParameter (index, (float) text.getDoubleValue());
+
+        if (tag.equalsIgnoreCase (midiChannelTag))
+            idxMidiChannel.store (parseIntegerText (text.toRawUTF8()), relaxed);
+
+        for (int index = 0; index < numParameters; ++index)
+            if (tag.equalsIgnoreCase (parameterTable[(size_t) index].midiMapTag))
+                midiMap[(size_t) index].store (parseIntegerText (text.toRawUTF8()), relaxed);
+
+        if (tag.equalsIgnoreCase (backgroundTag))
+            if (const auto background = backgroundIndexFrom (text))
+                idxGUI.store (*background, relaxed);
+    }
+
+    editorNeedsRefresh.store (true, relaxed);
+}

@@ -1,0 +1,114 @@
+// Guards optimisations of the audio path: a long render through every layout,
+// with every parameter moving, must come out bit for bit as recorded.
+
+#include "ProcessorTestHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+using namespace selvane;
+using namespace testing_support;
+
+namespace
+{
+class Fnv1a
+{
+public:
+    void add (const float* samples, int count)
+    {
+        for (int i = 0; i < count; ++i)
+        {
+            uint32_t bits;
+            std::memcpy (&bits, samples + i, sizeof (bits));
+            for (int b = 0; b < 4; ++b)
+            {
+                hash ^= (bits >> (8 * b)) & 0xffu;
+                hash *= 0x100000001b3ull;
+            }
+        }
+    }
+    uint64_t value() const { return hash; }
+
+private:
+    uint64_t hash = 0xcbf29ce484222325ull;
+};
+
+class SteadyPlayHead : public juce::AudioPlayHead
+{
+public:
+    juce::Optional<PositionInfo> getPosition() const override
+    {
+        PositionInfo info;
+        info.setBpm (bpm);
+        info.setTimeSignature (TimeSignature { 3, 8 });
+        return info;
+    }
+    double bpm = 132.0;
+};
+
+uint64_t renderWithMovingParameters (int ins, int outs)
+{
+    VelmorAudioProcessor p;
+    SteadyPlayHead playHead;
+    p.setPlayHead (&playHead);
+    setLayout (p, ins, outs);
+    p.prepareToPlay (44100.0, 1024);
+
+    uint32_t random = 12345;
+    auto next = [&random] {
+        random = random * 1664525u + 1013904223u;
+        return (float) (random >> 8) / 16777216.0f;
+    };
+
+    Fnv1a hash;
+    juce::MidiBuffer midi;
+    juce::AudioBuffer<float> block (2, 16384);
+    int t = 0;
+    for (int n = 0; n < 600; ++n)
+    {
+        // Blocks 200..299 change nothing and are long, so every control,
+        // the delay glide included, comes to rest.
+        const bool resting = n >= 200 && n < 300;
+        const int size = resting ? 16384 : n % 7 == 0 ? 1024 : 1 + (int) (next() * 700.0f);
+        block.setSize (2, size, false, false, true);
+        for (int i = 0; i < size; ++i, ++t)
+        {
+            const float burst = (t % 9000) < 600 ? std::sin (0.05f * (float) t) : 0.0f;
+            block.setSample (0, i, 0.7f * burst);
+            block.setSample (1, i, 0.4f * burst * std::cos (0.001f * (float) t));
+        }
+
+        if (n % 5 == 0 && ! resting)
+            p.setParameter ((int) (next() * 9.0f) % 9, next());
+        if (n % 50 == 0 && ! resting)
+            p.setParameter (kMode, next());
+        if (n == 320)
+            playHead.bpm = 90.0;
+        if (n == 450)
+            p.prepareToPlay (48000.0, 1024);
+
+        p.processBlock (block, midi);
+        for (int c = 0; c < outs; ++c)
+            hash.add (block.getReadPointer (c), size);
+    }
+    return hash.value();
+}
+} // namespace
+
+TEST (GoldenRender, StereoOutputIsUnchanged)
+{
+    EXPECT_EQ (renderWithMovingParameters (2, 2), 0xab1faf548e30886aull);
+}
+
+TEST (GoldenRender, MonoToStereoOutputIsUnchanged)
+{
+    EXPECT_EQ (renderWithMovingParameters (1, 2), 0x17645af917d2024aull);
+}
+
+TEST (GoldenRender, MonoOutputIsUnchanged)
+{
+    EXPECT_EQ (renderWithMovingParameters (1, 1), 0x0bea1f8263b8c90dull);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "engine/VelmorAudioProcessor.h"
+
+#include <vector>
+
+namespace testing_support
+{
+inline void setLayout (VelmorAudioProcessor& p, int ins, int outs)
+{
+    juce::AudioProcessor::BusesLayout layout;
+    layout.inputBuses.add (juce::AudioChannelSet::canonicalChannelSet (ins));
+    layout.outputBuses.add (juce::AudioChannelSet::canonicalChannelSet (outs));
+    p.setBusesLayout (layout);
+}
+
+// Runs silence until the delay glide and the other smoothers have settled.
+inline void settle (VelmorAudioProcessor& p, int channels = 2)
+{
+    juce::AudioBuffer<float> silence (channels, 16384);
+    juce::MidiBuffer midi;
+    for (int i = 0; i < 400; ++i)
+    {
+        const auto& line = p.getDelayLine();
+        if (i > 2 && line.getCurrentDelay() == (double) line.getTargetDelay())
+            break;
+        silence.clear();
+        p.processBlock (silence, midi);
+    }
+}
+
+// Records what the host is told.
+struct HostListener : juce::AudioProcessorListener
+{
+    void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float value) override
+    {
+        changes.emplace_back (index, value);
+    }
+    void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}
+    void audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int index) override { gestures.push_back (index); }
+    void audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int index) override { gestures.push_back (-1 - index); }
+
+    std::vector<std::pair<int, float>> changes;
+    std::vector<int> gestures;
+};
+} // namespace testing_support

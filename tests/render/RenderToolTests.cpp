@@ -1,0 +1,185 @@
+// selvane-render, run as a user would: real files in, real files out.
+
+#include <juce_audio_formats/juce_audio_formats.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace
+{
+struct RunResult
+{
+    int exitCode;
+    juce::String output;  // stdout and stderr
+};
+
+RunResult runRender (const juce::StringArray& args)
+{
+    juce::StringArray command { SELVANE_RENDER_PATH };
+    command.addArray (args);
+    juce::ChildProcess process;
+    if (! process.start (command, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr))
+        return { -1, "could not start" };
+    const auto output = process.readAllProcessOutput();
+    process.waitForProcessToFinish (60000);
+    return { (int) process.getExitCode(), output };
+}
+
+class RenderTool : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        dir = juce::File::createTempFile ("selvane-render-test");
+        dir.createDirectory();
+    }
+    void TearDown() override { dir.deleteRecursively(); }
+
+    juce::File writeWav (const juce::String& name, const juce::AudioBuffer<float>& audio, double rate, int bits)
+    {
+        const auto file = dir.getChildFile (name);
+        auto stream = file.createOutputStream();
+        juce::WavAudioFormat wav;
+        std::unique_ptr<juce::AudioFormatWriter> writer (
+            wav.createWriterFor (stream.release(), rate, (unsigned) audio.getNumChannels(), bits, {}, 0));
+        writer->writeFromAudioSampleBuffer (audio, 0, audio.getNumSamples());
+        return file;
+    }
+
+    std::unique_ptr<juce::AudioFormatReader> open (const juce::File& file)
+    {
+        juce::WavAudioFormat wav;
+        return std::unique_ptr<juce::AudioFormatReader> (wav.createReaderFor (file.createInputStream().release(), true));
+    }
+
+    juce::AudioBuffer<float> read (const juce::File& file)
+    {
+        auto reader = open (file);
+        juce::AudioBuffer<float> audio ((int) reader->numChannels, (int) reader->lengthInSamples);
+        reader->read (&audio, 0, audio.getNumSamples(), 0, true, true);
+        return audio;
+    }
+
+    juce::File dir;
+};
+
+juce::AudioBuffer<float> impulse (int channels, int length, int at, float height)
+{
+    juce::AudioBuffer<float> audio (channels, length);
+    audio.clear();
+    audio.setSample (0, at, height);
+    return audio;
+}
+} // namespace
+
+TEST_F (RenderTool, EchoOfAnImpulseLandsAtTheDelayTimeWithTheLoopGain)
+{
+    // Short mode, "DelayTime" 0.5: 52.5 ms, 420 samples at 8 kHz.
+    const auto in = writeWav ("in.wav", impulse (1, 8000, 800, 0.5f), 8000.0, 16);
+    const auto out = dir.getChildFile ("out.wav");
+    const auto result = runRender ({ "--set", "mode=0", "--set", "DelayTime=0.5", "--tail", "0",
+                                     in.getFullPathName(), out.getFullPathName() });
+    ASSERT_EQ (result.exitCode, 0) << result.output;
+
+    auto reader = open (out);
+    ASSERT_NE (reader, nullptr);
+    EXPECT_EQ (reader->numChannels, 1u);
+    EXPECT_EQ (reader->sampleRate, 8000.0);
+    EXPECT_TRUE (reader->usesFloatingPointData);
+    const auto audio = read (out);
+    ASSERT_EQ (audio.getNumSamples(), 8000);
+
+    int loudest = 900;
+    for (int i = 900; i < audio.getNumSamples(); ++i)
+        if (std::abs (audio.getSample (0, i)) > std::abs (audio.getSample (0, loudest)))
+            loudest = i;
+    EXPECT_EQ (loudest, 800 + 420);
+    // loop gain 0.55, high-pass e^(-2 pi 20/8000), low-pass corner clamped to the rate: 1 - e^(-2 pi)
+    const float expected = 0.5f * 0.55f * std::exp (-2.0f * 3.14159265f * 20.0f / 8000.0f) * (1.0f - std::exp (-2.0f * 3.14159265f));
+    EXPECT_NEAR (audio.getSample (0, loudest), expected, 0.001);
+    EXPECT_NEAR (audio.getSample (0, 800), 0.5f, 0.0001);  // the dry impulse at unity
+}
+
+TEST_F (RenderTool, DefaultTailRingsOutAndStopsOnceTheEchoesHaveDied)
+{
+    const auto in = writeWav ("in.wav", impulse (2, 4000, 0, 0.9f), 8000.0, 24);
+    const auto out = dir.getChildFile ("out.wav");
+    const auto result = runRender ({ "--set", "DelayFeedback=0.8", "--bits", "16", in.getFullPathName(), out.getFullPathName() });
+    ASSERT_EQ (result.exitCode, 0) << result.output;
+
+    auto reader = open (out);
+    EXPECT_EQ (reader->numChannels, 2u);
+    EXPECT_EQ (reader->bitsPerSample, 16u);
+    const auto audio = read (out);
+    EXPECT_GT (audio.getNumSamples(), 4000 + 8000);        // well past the input
+    EXPECT_LT (audio.getNumSamples(), 30 * 8000 + 4000);   // yet it stopped by itself
+    EXPECT_LT (audio.getMagnitude (audio.getNumSamples() - 800, 800), 0.0001f);
+}
+
+TEST_F (RenderTool, DemoRendersAStereoPhraseWithItsTail)
+{
+    const auto out = dir.getChildFile ("demo.wav");
+    const auto result = runRender ({ "--demo", "--tail", "1", "--rate", "22050", out.getFullPathName() });
+    ASSERT_EQ (result.exitCode, 0) << result.output;
+    EXPECT_TRUE (result.output.contains ("demo.wav"));
+    auto reader = open (out);
+    EXPECT_EQ (reader->numChannels, 2u);
+    EXPECT_EQ (reader->sampleRate, 22050.0);
+    EXPECT_EQ (reader->lengthInSamples, (juce::int64) (1.8 * 22050) + 22050);
+    const auto audio = read (out);
+    EXPECT_GT (audio.getMagnitude (0, 0, audio.getNumSamples()), 0.1f);
+}
+
+struct BadCommand
+{
+    const char* what;
+    std::vector<const char*> args;  // "IN", "OUT", "TEXT" stand for files of the fixture
+    const char* message;
+};
+
+class RenderToolErrors : public RenderTool, public ::testing::WithParamInterface<BadCommand> {};
+
+TEST_P (RenderToolErrors, FailWithOneClearLineAndWriteNothing)
+{
+    const auto in = writeWav ("in.wav", impulse (1, 100, 0, 0.5f), 8000.0, 16);
+    const auto text = dir.getChildFile ("notes.wav");
+    text.replaceWithText ("these are not samples");
+    const auto out = dir.getChildFile ("out.wav");
+
+    juce::StringArray args;
+    for (const char* a : GetParam().args)
+        args.add (juce::String (a) == "IN" ? in.getFullPathName()
+                  : juce::String (a) == "OUT" ? out.getFullPathName()
+                  : juce::String (a) == "TEXT" ? text.getFullPathName()
+                  : juce::String (a) == "NODIR" ? dir.getChildFile ("missing/dir/out.wav").getFullPathName()
+                  : juce::String (a));
+
+    const auto result = runRender (args);
+    EXPECT_NE (result.exitCode, 0) << GetParam().what;
+    EXPECT_TRUE (result.output.startsWith ("selvane-render: ")) << result.output;
+    EXPECT_TRUE (result.output.contains (GetParam().message)) << result.output;
+    EXPECT_EQ (result.output.trim().indexOfChar ('\n'), -1) << result.output;
+    EXPECT_FALSE (out.exists());
+    EXPECT_EQ (dir.getNumberOfChildFiles (juce::File::findFiles), 2) << "no temporary file left behind";
+}
+
+INSTANTIATE_TEST_SUITE_P (
+    Cases, RenderToolErrors,
+    ::testing::Values (BadCommand { "missing input", { "/nonexistent/in.wav", "OUT" }, "no such file" },
+                       BadCommand { "not a WAV", { "TEXT", "OUT" }, "is not a WAV file" },
+                       BadCommand { "unknown parameter", { "--set", "Feedback=0.5", "IN", "OUT" }, "unknown parameter 'Feedback'" },
+                       BadCommand { "value not a number", { "--set", "Gain=loud", "IN", "OUT" }, "not a number" },
+                       BadCommand { "output is the input", { "IN", "IN" }, "must not be the input" },
+                       BadCommand { "unwritable output", { "IN", "NODIR" }, "cannot write" },
+                       BadCommand { "bad block size", { "--block", "0", "IN", "OUT" }, "--block" },
+                       BadCommand { "rate without demo", { "--rate", "44100", "IN", "OUT" }, "--demo" },
+                       BadCommand { "one file only", { "IN" }, "expected INPUT.wav OUTPUT.wav" }));
+
+TEST_F (RenderTool, HelpListsTheOptions)
+{
+    const auto result = runRender ({ "--help" });
+    EXPECT_EQ (result.exitCode, 0);
+    for (const char* option : { "--set", "--block", "--rate", "--tail", "--channels", "--bits", "--demo" })
+        EXPECT_TRUE (result.output.contains (option)) << option;
+}
