@@ -22,9 +22,11 @@ float flushSilence (float state) noexcept
     return std::fabs (state) < silenceFloor ? 0.0f : state;
 }
 
+// Same result as std::clamp for every finite value, written so that it
+// compiles to min/max instructions rather than branches.
 float clampTo (float value, float limit) noexcept
 {
-    return std::clamp (value, -limit, limit);
+    return std::min (std::max (value, -limit), limit);
 }
 
 struct DryWetGains
@@ -44,13 +46,86 @@ std::unique_ptr<float[]> zeroedMemory()
 {
     return std::unique_ptr<float[]> (new float[EchoDelayLine::bufferLength]());
 }
+
+using RunningState = EchoDelayLine::RunningState;
+using FilterState = EchoDelayLine::FilterState;
+using Targets = EchoDelayLine::Targets;
+
+double nextDelay (double current, double target) noexcept
+{
+    return std::clamp (glideTowards (current, target), (double) EchoDelayLine::minDelaySamples,
+                       (double) EchoDelayLine::maxDelaySamples);
+}
+
+// Glides the delay length, keeps it within range and splits it into the
+// whole samples and the fraction the read-out uses.
+void glideDelay (RunningState& s, double target) noexcept
+{
+    s.currentDelay = nextDelay (s.currentDelay, target);
+    s.delayWhole = (int) s.currentDelay;
+    s.delayFraction = (float) (s.currentDelay - s.delayWhole);
+}
+
+void advanceWriteIndex (RunningState& s) noexcept
+{
+    if (++s.writeIndex == EchoDelayLine::bufferLength)
+        s.writeIndex = 0;
+}
+
+// The sample written `currentDelay` samples ago, blended towards the next
+// older one by the fractional part.
+float readDelayed (const float* memory, const RunningState& s) noexcept
+{
+    int index = s.writeIndex - s.delayWhole;
+    if (index < 0)
+        index += EchoDelayLine::bufferLength;
+    const int older = index == 0 ? EchoDelayLine::bufferLength - 1 : index - 1;
+    return (1.0f - s.delayFraction) * memory[index] + s.delayFraction * memory[older];
+}
+
+// High-pass, then low-pass; the low-pass output is both the wet signal and
+// what returns into the memory. With `smooth` false the coefficients are at
+// rest and stepping them would leave them where they are.
+template <bool smooth>
+void filterEcho (FilterState& f, float delayed, const Targets& goals) noexcept
+{
+    if constexpr (smooth)
+        f.highPassCoeff = smoothTowards (f.highPassCoeff, goals.highPass);
+    f.highPassState = flushSilence (f.highPassCoeff * (f.highPassState + delayed - f.highPassPrevInput));
+    f.highPassPrevInput = delayed;
+
+    if constexpr (smooth)
+        f.lowPassCoeff = smoothTowards (f.lowPassCoeff, goals.lowPass);
+    f.lowPassState = flushSilence ((1.0f - f.lowPassCoeff) * f.highPassState + f.lowPassCoeff * f.lowPassState);
+
+    f.feedbackSample = f.lowPassState;
+}
+
+// Most of the time every control sits at a fixed point of its smoothing law
+// and the delay has settled; the block then runs a loop without the smoothing
+// steps, which gives bit-identical output for a fraction of the work.
+bool isDelayAtRest (const RunningState& s, const Targets& goals) noexcept
+{
+    return nextDelay (s.currentDelay, goals.delay) == s.currentDelay;
+}
+
+bool areFiltersAtRest (const FilterState& f, const Targets& goals) noexcept
+{
+    return selvane::isAtRest (f.highPassCoeff, goals.highPass) && selvane::isAtRest (f.lowPassCoeff, goals.lowPass);
+}
+
+bool areControlsAtRest (const RunningState& s, const Targets& goals, bool stereo) noexcept
+{
+    using selvane::isAtRest;
+    const bool monoAtRest = isAtRest (s.feedbackCurrent, goals.feedback) && isAtRest (s.dryWetCurrent, goals.dryWet)
+                         && areFiltersAtRest (s.left, goals);
+    if (! stereo)
+        return monoAtRest;
+    return monoAtRest && isAtRest (s.pingPongCurrent, goals.pingPong) && areFiltersAtRest (s.right, goals);
+}
 } // namespace
 
-EchoDelayLine::EchoDelayLine()
-{
-    left.memory = zeroedMemory();
-    right.memory = zeroedMemory();
-}
+EchoDelayLine::EchoDelayLine() : memoryL (zeroedMemory()), memoryR (zeroedMemory()) {}
 
 //==============================================================================
 void EchoDelayLine::setDelaySamples (float samples) noexcept
@@ -83,109 +158,114 @@ void EchoDelayLine::setHighPassCoefficient (float c) noexcept
     highPassCoeffTarget.store (c, std::memory_order_relaxed);
 }
 
-//==============================================================================
-// Glides the delay length, keeps it within range and derives the read
-// position: the sample written `currentDelay` samples ago, blended towards the
-// next older one by the fractional part.
-void EchoDelayLine::glideDelay (double target) noexcept
+EchoDelayLine::Targets EchoDelayLine::loadTargets() const noexcept
 {
-    currentDelay = std::clamp (glideTowards (currentDelay, target), (double) minDelaySamples, (double) maxDelaySamples);
-
-    const int whole = (int) currentDelay;
-    readFraction = (float) (currentDelay - whole);
-    readIndex = writeIndex - whole;
-    if (readIndex < 0)
-        readIndex += bufferLength;
-}
-
-float EchoDelayLine::readDelayed (const float* memory, int index, float fraction) const noexcept
-{
-    const int older = index == 0 ? bufferLength - 1 : index - 1;
-    return (1.0f - fraction) * memory[index] + fraction * memory[older];
-}
-
-// High-pass, then low-pass; the low-pass output is both the wet signal and
-// what returns into the memory.
-void EchoDelayLine::filterEcho (Channel& channel, float delayed, float highPassTarget, float lowPassTarget) noexcept
-{
-    channel.highPassCoeff = smoothTowards (channel.highPassCoeff, highPassTarget);
-    channel.highPassState = channel.highPassCoeff * (channel.highPassState + delayed - channel.highPassPrevInput);
-    channel.highPassPrevInput = delayed;
-    channel.highPassState = flushSilence (channel.highPassState);
-
-    channel.lowPassCoeff = smoothTowards (channel.lowPassCoeff, lowPassTarget);
-    channel.lowPassState = (1.0f - channel.lowPassCoeff) * channel.highPassState + channel.lowPassCoeff * channel.lowPassState;
-    channel.lowPassState = flushSilence (channel.lowPassState);
-
-    channel.feedbackSample = channel.lowPassState;
+    return { targetDelay.load (std::memory_order_relaxed),    feedbackTarget.load (std::memory_order_relaxed),
+             pingPongTarget.load (std::memory_order_relaxed), dryWetTarget.load (std::memory_order_relaxed),
+             lowPassCoeffTarget.load (std::memory_order_relaxed), highPassCoeffTarget.load (std::memory_order_relaxed) };
 }
 
 //==============================================================================
 void EchoDelayLine::processStereo (const float* inL, const float* inR, float* outL, float* outR, int numSamples) noexcept
 {
-    const double delayTarget = targetDelay.load (std::memory_order_relaxed);
-    const float feedbackGoal = feedbackTarget.load (std::memory_order_relaxed);
-    const float pingPongGoal = pingPongTarget.load (std::memory_order_relaxed);
-    const float dryWetGoal = dryWetTarget.load (std::memory_order_relaxed);
-    const float lowPassGoal = lowPassCoeffTarget.load (std::memory_order_relaxed);
-    const float highPassGoal = highPassCoeffTarget.load (std::memory_order_relaxed);
+    const auto goals = loadTargets();  // read once per block
+    const bool glide = ! isDelayAtRest (running, goals);
+    const bool smooth = ! areControlsAtRest (running, goals, true);
 
-    float* memoryL = left.memory.get();
-    float* memoryR = right.memory.get();
+    if (glide)
+        smooth ? runStereo<true, true> (inL, inR, outL, outR, numSamples, goals)
+               : runStereo<true, false> (inL, inR, outL, outR, numSamples, goals);
+    else
+        smooth ? runStereo<false, true> (inL, inR, outL, outR, numSamples, goals)
+               : runStereo<false, false> (inL, inR, outL, outR, numSamples, goals);
+}
+
+template <bool glide, bool smooth>
+void EchoDelayLine::runStereo (const float* inL, const float* inR, float* outL, float* outR, int numSamples,
+                               const Targets& goals) noexcept
+{
+    auto s = running;
+    float* const bufferL = memoryL.get();
+    float* const bufferR = memoryR.get();
+    auto mix = dryWetGainsFor (s.dryWetCurrent);
 
     for (int i = 0; i < numSamples; ++i)
     {
-        pingPongCurrent = smoothTowards (pingPongCurrent, pingPongGoal);
+        if constexpr (smooth)
+            s.pingPongCurrent = smoothTowards (s.pingPongCurrent, goals.pingPong);
 
-        if (++writeIndex == bufferLength)
-            writeIndex = 0;
+        advanceWriteIndex (s);
 
-        feedbackCurrent = smoothTowards (feedbackCurrent, feedbackGoal);
+        if constexpr (smooth)
+            s.feedbackCurrent = smoothTowards (s.feedbackCurrent, goals.feedback);
 
         // The loop gain scales what enters the memory, so the first echo
         // already has the loop gain's level.
-        const float a = inL[i] + left.feedbackSample;
-        const float b = inR[i] + right.feedbackSample;
-        const float p = pingPongCurrent;
-        memoryL[writeIndex] = feedbackCurrent * clampTo (a * (1.0f - p) + b * p, memoryInputLimit);
-        memoryR[writeIndex] = feedbackCurrent * clampTo (b * (1.0f - p) + a * p, memoryInputLimit);
+        const float a = inL[i] + s.left.feedbackSample;
+        const float b = inR[i] + s.right.feedbackSample;
+        const float p = s.pingPongCurrent;
+        bufferL[s.writeIndex] = s.feedbackCurrent * clampTo (a * (1.0f - p) + b * p, memoryInputLimit);
+        bufferR[s.writeIndex] = s.feedbackCurrent * clampTo (b * (1.0f - p) + a * p, memoryInputLimit);
 
-        glideDelay (delayTarget);
-        filterEcho (left, readDelayed (memoryL, readIndex, readFraction), highPassGoal, lowPassGoal);
-        filterEcho (right, readDelayed (memoryR, readIndex, readFraction), highPassGoal, lowPassGoal);
+        if constexpr (glide)
+            glideDelay (s, goals.delay);
+        filterEcho<smooth> (s.left, readDelayed (bufferL, s), goals);
+        filterEcho<smooth> (s.right, readDelayed (bufferR, s), goals);
 
-        dryWetCurrent = smoothTowards (dryWetCurrent, dryWetGoal);
-        const auto mix = dryWetGainsFor (dryWetCurrent);
-        outL[i] = clampTo (inL[i] * mix.dry + left.feedbackSample * mix.wet, outputLimit);
-        outR[i] = clampTo (inR[i] * mix.dry + right.feedbackSample * mix.wet, outputLimit);
+        if constexpr (smooth)
+        {
+            s.dryWetCurrent = smoothTowards (s.dryWetCurrent, goals.dryWet);
+            mix = dryWetGainsFor (s.dryWetCurrent);
+        }
+        outL[i] = clampTo (inL[i] * mix.dry + s.left.feedbackSample * mix.wet, outputLimit);
+        outR[i] = clampTo (inR[i] * mix.dry + s.right.feedbackSample * mix.wet, outputLimit);
     }
+
+    running = s;
 }
 
 void EchoDelayLine::processMono (const float* in, float* out, int numSamples) noexcept
 {
-    const double delayTarget = targetDelay.load (std::memory_order_relaxed);
-    const float feedbackGoal = feedbackTarget.load (std::memory_order_relaxed);
-    const float dryWetGoal = dryWetTarget.load (std::memory_order_relaxed);
-    const float lowPassGoal = lowPassCoeffTarget.load (std::memory_order_relaxed);
-    const float highPassGoal = highPassCoeffTarget.load (std::memory_order_relaxed);
+    const auto goals = loadTargets();
+    const bool glide = ! isDelayAtRest (running, goals);
+    const bool smooth = ! areControlsAtRest (running, goals, false);
 
-    float* memory = left.memory.get();
+    if (glide)
+        smooth ? runMono<true, true> (in, out, numSamples, goals) : runMono<true, false> (in, out, numSamples, goals);
+    else
+        smooth ? runMono<false, true> (in, out, numSamples, goals) : runMono<false, false> (in, out, numSamples, goals);
+}
+
+// The mono path uses only the left memory and filters; the right side and the
+// cross-feed are left as they were.
+template <bool glide, bool smooth>
+void EchoDelayLine::runMono (const float* in, float* out, int numSamples, const Targets& goals) noexcept
+{
+    auto s = running;
+    float* const buffer = memoryL.get();
+    auto mix = dryWetGainsFor (s.dryWetCurrent);
 
     for (int i = 0; i < numSamples; ++i)
     {
-        if (++writeIndex == bufferLength)
-            writeIndex = 0;
+        advanceWriteIndex (s);
 
-        feedbackCurrent = smoothTowards (feedbackCurrent, feedbackGoal);
+        if constexpr (smooth)
+            s.feedbackCurrent = smoothTowards (s.feedbackCurrent, goals.feedback);
 
         const float input = in[i];  // read before out[i] is written: in-place is safe
-        memory[writeIndex] = feedbackCurrent * clampTo (input + left.feedbackSample, memoryInputLimit);
+        buffer[s.writeIndex] = s.feedbackCurrent * clampTo (input + s.left.feedbackSample, memoryInputLimit);
 
-        glideDelay (delayTarget);
-        filterEcho (left, readDelayed (memory, readIndex, readFraction), highPassGoal, lowPassGoal);
+        if constexpr (glide)
+            glideDelay (s, goals.delay);
+        filterEcho<smooth> (s.left, readDelayed (buffer, s), goals);
 
-        dryWetCurrent = smoothTowards (dryWetCurrent, dryWetGoal);
-        const auto mix = dryWetGainsFor (dryWetCurrent);
-        out[i] = clampTo (left.feedbackSample * mix.wet + input * mix.dry, outputLimit);
+        if constexpr (smooth)
+        {
+            s.dryWetCurrent = smoothTowards (s.dryWetCurrent, goals.dryWet);
+            mix = dryWetGainsFor (s.dryWetCurrent);
+        }
+        out[i] = clampTo (s.left.feedbackSample * mix.wet + input * mix.dry, outputLimit);
     }
+
+    running = s;
 }

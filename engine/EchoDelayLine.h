@@ -32,22 +32,26 @@ public:
 
     // Read-outs for tests and the benchmark.
     float getTargetDelay() const noexcept { return targetDelay.load (std::memory_order_relaxed); }
-    double getCurrentDelay() const noexcept { return currentDelay; }
+    double getCurrentDelay() const noexcept { return running.currentDelay; }
     float getFeedbackTarget() const noexcept { return feedbackTarget.load (std::memory_order_relaxed); }
     float getPingPongTarget() const noexcept { return pingPongTarget.load (std::memory_order_relaxed); }
     float getDryWetTarget() const noexcept { return dryWetTarget.load (std::memory_order_relaxed); }
     float getLowPassCoefficientTarget() const noexcept { return lowPassCoeffTarget.load (std::memory_order_relaxed); }
     float getHighPassCoefficientTarget() const noexcept { return highPassCoeffTarget.load (std::memory_order_relaxed); }
-    float getFeedbackCurrent() const noexcept { return feedbackCurrent; }
-    float getLowPassCoefficientL() const noexcept { return left.lowPassCoeff; }
-    float getHighPassCoefficientL() const noexcept { return left.highPassCoeff; }
-    int getWriteIndex() const noexcept { return writeIndex; }
+    float getFeedbackCurrent() const noexcept { return running.feedbackCurrent; }
+    float getLowPassCoefficientL() const noexcept { return running.left.lowPassCoeff; }
+    float getHighPassCoefficientL() const noexcept { return running.left.highPassCoeff; }
 
-private:
-    // One channel of the feedback loop: its memory and its two filters.
-    struct Channel
+    // The targets as one block sees them.
+    struct Targets
     {
-        std::unique_ptr<float[]> memory;
+        double delay;
+        float feedback, pingPong, dryWet, lowPass, highPass;
+    };
+
+    // One channel's filters in the feedback loop.
+    struct FilterState
+    {
         float feedbackSample = 0.0f;  // last filtered delayed sample: the wet signal and the feedback
         float lowPassState = 0.0f;
         float lowPassCoeff = 0.1f;
@@ -56,9 +60,27 @@ private:
         float highPassCoeff = 0.9f;
     };
 
-    float readDelayed (const float* memory, int readIndex, float fraction) const noexcept;
-    void glideDelay (double target) noexcept;
-    void filterEcho (Channel& channel, float delayed, float highPassTarget, float lowPassTarget) noexcept;
+    // Everything the audio thread carries from sample to sample, apart from
+    // the memories. The loops work on a local copy of it, which the compiler
+    // keeps in registers, and store it back at the end of the block.
+    struct RunningState
+    {
+        double currentDelay = 10.0;
+        int delayWhole = 10;        // whole samples of currentDelay
+        float delayFraction = 0.0f; // and its fraction
+        int writeIndex = 0;
+        float feedbackCurrent = 0.0f;
+        float pingPongCurrent = 0.0f;
+        float dryWetCurrent = 0.5f;
+        FilterState left, right;
+    };
+
+private:
+    Targets loadTargets() const noexcept;
+    template <bool glide, bool smooth>
+    void runStereo (const float* inL, const float* inR, float* outL, float* outR, int numSamples, const Targets&) noexcept;
+    template <bool glide, bool smooth>
+    void runMono (const float* in, float* out, int numSamples, const Targets&) noexcept;
 
     // Targets, written by the processor from any thread.
     std::atomic<float> targetDelay { 0.0f };
@@ -68,13 +90,7 @@ private:
     std::atomic<float> lowPassCoeffTarget { 0.1f };
     std::atomic<float> highPassCoeffTarget { 0.9f };
 
-    // Audio-thread state.
-    double currentDelay = 10.0;
-    int readIndex = 0;
-    float readFraction = 0.0f;
-    float feedbackCurrent = 0.0f;
-    float pingPongCurrent = 0.0f;
-    float dryWetCurrent = 0.5f;
-    int writeIndex = 0;
-    Channel left, right;
+    // Audio-thread state and the two delay memories.
+    RunningState running;
+    std::unique_ptr<float[]> memoryL, memoryR;
 };

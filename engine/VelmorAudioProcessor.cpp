@@ -306,28 +306,54 @@ void VelmorAudioProcessor::processChunk (juce::AudioBuffer<float>& buffer, int s
 
 // Splits or folds the input according to "Balance": towards one side the
 // other channel is faded out of its own side and folded into this one.
-void VelmorAudioProcessor::balanceInput (const float* in0, const float* in1, int numSamples)
+namespace
 {
-    const float target = balanceTarget.load (relaxed);
+struct BalanceGains
+{
+    float left, right;
+};
 
+BalanceGains balanceGainsFor (float b) noexcept
+{
+    if (b <= 0.5f)
+        return { 1.0f, 2.0f * b };
+    return { 2.0f * (1.0f - b), 1.0f };
+}
+
+template <bool smooth>
+void balanceLoop (float& current, float target, const float* in0, const float* in1, float* outL, float* outR,
+                  int numSamples) noexcept
+{
+    auto g = balanceGainsFor (current);
     for (int i = 0; i < numSamples; ++i)
     {
-        balanceCurrent = smoothTowards (balanceCurrent, target);
-        const float b = balanceCurrent;
-        const float gl = b <= 0.5f ? 1.0f : 2.0f * (1.0f - b);
-        const float gr = b <= 0.5f ? 2.0f * b : 1.0f;
+        if constexpr (smooth)
+        {
+            current = smoothTowards (current, target);
+            g = balanceGainsFor (current);
+        }
 
         if (in1 == nullptr)
         {
-            balanceBufferL[(size_t) i] = in0[i] * gl;
-            balanceBufferR[(size_t) i] = in0[i] * gr;
+            outL[i] = in0[i] * g.left;
+            outR[i] = in0[i] * g.right;
         }
         else
         {
-            balanceBufferL[(size_t) i] = in0[i] * gl + (1.0f - gr) * in1[i];
-            balanceBufferR[(size_t) i] = (1.0f - gl) * in0[i] + gr * in1[i];
+            outL[i] = in0[i] * g.left + (1.0f - g.right) * in1[i];
+            outR[i] = (1.0f - g.left) * in0[i] + g.right * in1[i];
         }
     }
+}
+} // namespace
+
+void VelmorAudioProcessor::balanceInput (const float* in0, const float* in1, int numSamples)
+{
+    const float target = balanceTarget.load (relaxed);
+    if (isAtRest (balanceCurrent, target))
+        balanceLoop<false> (balanceCurrent, target, in0, in1, balanceBufferL.data(), balanceBufferR.data(), numSamples);
+    else
+        balanceLoop<true> (balanceCurrent, target, in0, in1, balanceBufferL.data(), balanceBufferR.data(), numSamples);
 }
 
 // The output gain follows the smoothing law but is decided once per block:
