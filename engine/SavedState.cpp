@@ -113,4 +113,11 @@ void VelmorAudioProcessor::setStateInformation (const void* data, int sizeInByte
     }
 
     editorNeedsRefresh.store (true, relaxed);
+
+    // An LV2 host knows a parameter's value only from what the plug-in sends
+    // it, and restored values are applied without telling anyone: re-send them
+    // all, as the AAX adapter re-reads them after a restore.
+    if (wrapperType == wrapperType_LV2)
+        for (int index = 0; index < numParameters; ++index)
+            getParameters()[index]->sendValueChangedMessageToListeners (parameterValues[(size_t) index].load (relaxed));
 }

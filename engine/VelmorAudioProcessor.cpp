@@ -1,10 +1,12 @@
 #include "VelmorAudioProcessor.h"
 
+#include "../host/VstHooks.h"
 #include "Smoothing.h"
 #include "StateText.h"
 #include "TempoNotes.h"
 
 #include <cmath>
+#include <limits>
 
 using namespace selvane;
 
@@ -24,10 +26,17 @@ float finiteOrZero (float sample) noexcept
 
 //==============================================================================
 // What hosts see of one parameter: a thin view onto the processor's own model.
-class VelmorAudioProcessor::Parameter : public juce::AudioProcessorParameter
+// Its ID, which LV2 and VST3 hosts store in their projects, is its name.
+class VelmorAudioProcessor::Parameter : public juce::AudioProcessorParameterWithID
 {
 public:
-    Parameter (VelmorAudioProcessor& ownerIn, int indexIn) : owner (ownerIn), index (indexIn) {}
+    Parameter (VelmorAudioProcessor& ownerIn, int indexIn)
+        : AudioProcessorParameterWithID (juce::ParameterID { parameterTable[(size_t) indexIn].name, 1 },
+                                         parameterTable[(size_t) indexIn].name),
+          owner (ownerIn),
+          index (indexIn)
+    {
+    }
 
     float getValue() const override { return owner.parameterValues[(size_t) index].load (relaxed); }
     void setValue (float newValue) override { owner.setParameter (index, newValue); }
@@ -104,7 +113,14 @@ const juce::String VelmorAudioProcessor::getOutputChannelName (int channelIndex)
 bool VelmorAudioProcessor::isInputChannelStereoPair (int) const { return true; }
 bool VelmorAudioProcessor::isOutputChannelStereoPair (int) const { return true; }
 bool VelmorAudioProcessor::silenceInProducesSilenceOut() const { return false; }
-double VelmorAudioProcessor::getTailLengthSeconds() const { return 0.0; }
+// No tail is declared, as VST 2.x hosts have always been told (0 means
+// "unknown" there). A VST3 host takes 0 as "no tail" and may stop calling us
+// once the input is silent, cutting off echoes that can ring for ever at a
+// loop gain up to 1.1: VST3 hosts are told the tail is infinite.
+double VelmorAudioProcessor::getTailLengthSeconds() const
+{
+    return wrapperType == wrapperType_VST3 ? std::numeric_limits<double>::infinity() : 0.0;
+}
 bool VelmorAudioProcessor::acceptsMidi() const { return true; }
 bool VelmorAudioProcessor::producesMidi() const { return false; }
 
@@ -236,6 +252,18 @@ void VelmorAudioProcessor::unlearnAll()
 {
     for (auto& entry : midiMap)
         entry.store (-1, relaxed);
+}
+
+//==============================================================================
+juce::pointer_sized_int VelmorAudioProcessor::handleVstManufacturerSpecific (juce::int32, juce::pointer_sized_int, void*, float)
+{
+    return 0;
+}
+
+void VelmorAudioProcessor::handleVstHostCallbackAvailable (std::function<VstHostCallbackType>&&)
+{
+    if (selvane::vstInstanceCreated != nullptr)
+        selvane::vstInstanceCreated (*this);
 }
 
 //==============================================================================

@@ -16,7 +16,8 @@
 //
 // Every member that another thread reads or writes is a relaxed atomic; the
 // audio path takes no lock and never allocates.
-class VelmorAudioProcessor : public juce::AudioProcessor
+class VelmorAudioProcessor : public juce::AudioProcessor,
+                             public juce::VSTCallbackHandler  // the VST 2.x adapter finds it by dynamic_cast
 {
 public:
     static constexpr int maxBlockChunk = 16384;   // samples processed in one pass of the pipeline
@@ -101,6 +102,10 @@ public:
 
 private:
     class Parameter;
+
+    // VST 2.x adapter hooks.
+    juce::pointer_sized_int handleVstManufacturerSpecific (juce::int32, juce::pointer_sized_int, void*, float) override;
+    void handleVstHostCallbackAvailable (std::function<VstHostCallbackType>&&) override;
 
     void applyParameter (int index, float x);
     void applyDelayTime (float x);

@@ -7,6 +7,8 @@ packages=(
   build-essential cmake ninja-build pkg-config ccache
   juce-modules-source fst-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb x11-utils xdotool
+  jalv jackd2 ecasound sordi lv2-dev
 )
 
 missing=()

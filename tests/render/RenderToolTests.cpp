@@ -131,6 +131,67 @@ TEST_F (RenderTool, DemoRendersAStereoPhraseWithItsTail)
     EXPECT_GT (audio.getMagnitude (0, 0, audio.getNumSamples()), 0.1f);
 }
 
+int loudestAfter (const juce::AudioBuffer<float>& audio, int from)
+{
+    int loudest = from;
+    for (int i = from; i < audio.getNumSamples(); ++i)
+        if (std::abs (audio.getSample (0, i)) > std::abs (audio.getSample (0, loudest)))
+            loudest = i;
+    return loudest;
+}
+
+TEST_F (RenderTool, SyncedEchoFollowsTheTempoAndSignatureGiven)
+{
+    const auto in = writeWav ("in.wav", impulse (1, 12000, 100, 0.5f), 8000.0, 16);
+    struct Case
+    {
+        const char* bpm;
+        const char* signature;
+        int delay;
+    };
+    for (const auto& c : { Case { "100", "4/4", 4800 }, Case { "100", "6/8", 9600 }, Case { "150", "3/4", 3200 } })
+    {
+        const auto out = dir.getChildFile ("synced.wav");
+        const auto result = runRender ({ "--bpm", c.bpm, "--timesig", c.signature, "--set", "Mode=1", "--set",
+                                         "DelayTime=0.625", "--tail", "0", in.getFullPathName(), out.getFullPathName() });
+        ASSERT_EQ (result.exitCode, 0) << result.output;
+        EXPECT_EQ (loudestAfter (read (out), 200), 100 + c.delay) << c.bpm << " bpm " << c.signature;
+    }
+}
+
+TEST_F (RenderTool, SavedStateRestoresTheSameRender)
+{
+    const auto in = writeWav ("in.wav", impulse (2, 6000, 10, 0.7f), 8000.0, 16);
+    const auto first = dir.getChildFile ("first.wav"), second = dir.getChildFile ("second.wav"),
+               fromXml = dir.getChildFile ("xml.wav");
+    const auto state = dir.getChildFile ("state.bin");
+    auto result = runRender ({ "--set", "DelayTime=0.3", "--set", "PingPong=1", "--set", "HighCut=0.5", "--tail", "1",
+                               "--save-state", state.getFullPathName(), in.getFullPathName(), first.getFullPathName() });
+    ASSERT_EQ (result.exitCode, 0) << result.output;
+
+    juce::MemoryBlock saved;
+    ASSERT_TRUE (state.loadFileAsData (saved));
+    EXPECT_EQ (juce::ByteOrder::littleEndianInt (saved.getData()), 0x21324356u);
+    const auto document = juce::String::fromUTF8 (static_cast<const char*> (saved.getData()) + 8, (int) saved.getSize() - 9);
+    EXPECT_TRUE (document.contains ("<DelayTime>0.3</DelayTime>")) << document;
+    EXPECT_TRUE (document.contains ("<PingPong>1</PingPong>")) << document;
+
+    result = runRender ({ "--state", state.getFullPathName(), "--tail", "1", in.getFullPathName(), second.getFullPathName() });
+    ASSERT_EQ (result.exitCode, 0) << result.output;
+    juce::MemoryBlock a, b;
+    first.loadFileAsData (a);
+    second.loadFileAsData (b);
+    EXPECT_EQ (a, b);
+
+    const auto xml = dir.getChildFile ("state.xml");
+    xml.replaceWithText (document);
+    result = runRender ({ "--state", xml.getFullPathName(), "--tail", "1", in.getFullPathName(), fromXml.getFullPathName() });
+    ASSERT_EQ (result.exitCode, 0) << result.output;
+    juce::MemoryBlock c;
+    fromXml.loadFileAsData (c);
+    EXPECT_EQ (a, c);
+}
+
 struct BadCommand
 {
     const char* what;
@@ -174,7 +235,11 @@ INSTANTIATE_TEST_SUITE_P (
                        BadCommand { "unwritable output", { "IN", "NODIR" }, "cannot write" },
                        BadCommand { "bad block size", { "--block", "0", "IN", "OUT" }, "--block" },
                        BadCommand { "rate without demo", { "--rate", "44100", "IN", "OUT" }, "--demo" },
-                       BadCommand { "one file only", { "IN" }, "expected INPUT.wav OUTPUT.wav" }));
+                       BadCommand { "one file only", { "IN" }, "expected INPUT.wav OUTPUT.wav" },
+                       BadCommand { "state that is no state", { "--state", "TEXT", "IN", "OUT" }, "neither a saved Selvane state" },
+                       BadCommand { "missing state", { "--state", "/nonexistent/state.bin", "IN", "OUT" }, "cannot read state file" },
+                       BadCommand { "bad signature", { "--timesig", "4-4", "IN", "OUT" }, "--timesig" },
+                       BadCommand { "bad tempo", { "--bpm", "0", "IN", "OUT" }, "--bpm" }));
 
 TEST_F (RenderTool, HelpListsTheOptions)
 {

@@ -1,0 +1,6 @@
+#include "VstHooks.h"
+
+namespace selvane
+{
+VstInstanceCreatedHook vstInstanceCreated = nullptr;
+} // namespace selvane

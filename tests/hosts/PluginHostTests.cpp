@@ -1,0 +1,390 @@
+// Loads the built VST 2.x, VST3 and LV2 binaries with JUCE's own hosting
+// classes and checks what a DAW sees and hears.
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace
+{
+struct Format
+{
+    const char* name;       // JUCE's format name
+    const char* location;   // the file or bundle to load, or the LV2 URI
+};
+
+const Format formats[] = {
+    { "VST", SELVANE_VST2_PATH },
+    { "VST3", SELVANE_VST3_PATH },
+    { "LV2", SELVANE_LV2_URI },
+};
+
+std::unique_ptr<juce::AudioPluginFormatManager> manager;
+
+juce::AudioPluginFormatManager& formatManager()
+{
+    if (manager == nullptr)
+    {
+        manager = std::make_unique<juce::AudioPluginFormatManager>();
+        manager->addDefaultFormats();
+    }
+    return *manager;
+}
+
+std::unique_ptr<juce::AudioPluginInstance> load (const Format& format, double rate = 48000.0, int block = 512)
+{
+    for (auto* f : formatManager().getFormats())
+    {
+        if (f->getName() != format.name)
+            continue;
+        juce::OwnedArray<juce::PluginDescription> found;
+        f->findAllTypesForFile (found, format.location);
+        if (found.isEmpty())
+            return nullptr;
+        juce::String error;
+        auto instance = formatManager().createPluginInstance (*found[0], rate, block, error);
+        return instance;
+    }
+    return nullptr;
+}
+
+juce::AudioProcessorParameter* parameterNamed (juce::AudioPluginInstance& p, const juce::String& name)
+{
+    for (auto* param : p.getParameters())
+        if (param->getName (100) == name)
+            return param;
+    return nullptr;
+}
+
+void setParameter (juce::AudioPluginInstance& p, const juce::String& name, float value)
+{
+    auto* param = parameterNamed (p, name);
+    ASSERT_NE (param, nullptr) << name;
+    param->setValueNotifyingHost (value);
+}
+
+// Runs blocks on an audio thread of their own, as a host does, then lets the
+// message thread deliver what the plug-in reported meanwhile (a VST3 host
+// hears of changes made on the audio thread through the next blocks' output
+// and passes them on from its message thread).
+void runBlocks (juce::AudioPluginInstance& p, juce::AudioBuffer<float>& buffer, int count, juce::MidiBuffer midi = {})
+{
+    std::thread audioThread ([&] {
+        for (int i = 0; i < count; ++i)
+        {
+            buffer.clear();
+            juce::MidiBuffer events (i == 0 ? midi : juce::MidiBuffer());
+            p.processBlock (buffer, events);
+        }
+    });
+    audioThread.join();
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+}
+
+// JUCE 7.0.5's LV2 host writes its state Turtle without the prefixes it uses,
+// and then cannot read it back. Restoring them lets the test reach the
+// plug-in's own state code through the real host.
+juce::MemoryBlock withLv2Prefixes (const juce::MemoryBlock& state)
+{
+    const juce::String prefixes = "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
+                                  "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
+                                  "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
+                                  "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
+                                  "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
+                                  "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
+                                  "@prefix xsd: <http://www.w3.org/2001/XMLSchema#> .\n";
+    if (state.toString().startsWith ("@prefix"))
+        return state;
+    const auto text = prefixes + state.toString();
+    return juce::MemoryBlock (text.toRawUTF8(), text.getNumBytesAsUTF8());
+}
+
+juce::MemoryBlock restorable (const juce::MemoryBlock& state, const juce::String& format)
+{
+    return format == "LV2" ? withLv2Prefixes (state) : state;
+}
+
+// Gives "DryWet" controller 20 inside a host's saved state, as MIDI learn
+// would have: the plug-in's document is edited in place ("-1" becomes "20",
+// same length) wherever the format keeps it.
+juce::MemoryBlock withDryWetOnController20 (const juce::MemoryBlock& hostState, const juce::String& format)
+{
+    const juce::String from = "<midiMapDryWet>-1</midiMapDryWet>", to = "<midiMapDryWet>20</midiMapDryWet>";
+    auto editBytes = [&] (juce::MemoryBlock block) {
+        auto* bytes = static_cast<char*> (block.getData());
+        for (size_t i = 0; i + (size_t) from.length() <= block.getSize(); ++i)
+            if (std::memcmp (bytes + i, from.toRawUTF8(), (size_t) from.length()) == 0)
+                std::memcpy (bytes + i, to.toRawUTF8(), (size_t) to.length());
+        return block;
+    };
+    auto editBase64 = [&] (const juce::String& encoded) {
+        juce::MemoryBlock inner;
+        inner.fromBase64Encoding (encoded);
+        return editBytes (inner).toBase64Encoding();
+    };
+
+    if (format == "VST")  // the chunk sits raw inside the host's bank
+        return editBytes (hostState);
+    if (format == "VST3")  // base64 in the host's XML
+    {
+        auto xml = juce::AudioProcessor::getXmlFromBinary (hostState.getData(), (int) hostState.getSize());
+        if (xml == nullptr)
+            return hostState;
+        if (auto* component = xml->getChildByName ("IComponent"))
+        {
+            const auto edited = editBase64 (component->getAllSubText());
+            component->deleteAllTextElements();
+            component->addTextElement (edited);
+        }
+        juce::MemoryBlock out;
+        juce::AudioProcessor::copyXmlToBinary (*xml, out);
+        return out;
+    }
+    // LV2: base64 in a Turtle string literal
+    auto text = withLv2Prefixes (hostState).toString();
+    const auto start = text.indexOf ("StateString> \"") + 14;
+    const auto end = text.indexOfChar (start, '"');
+    text = text.substring (0, start) + editBase64 (text.substring (start, end)) + text.substring (end);
+    return juce::MemoryBlock (text.toRawUTF8(), text.getNumBytesAsUTF8());
+}
+
+// The plug-in's own document, as the host keeps it inside its saved state.
+juce::String pluginDocumentIn (const juce::MemoryBlock& hostState, const juce::String& format)
+{
+    auto documentAt = [] (const juce::MemoryBlock& block) {
+        const auto* bytes = static_cast<const char*> (block.getData());
+        for (size_t i = 0; i + 5 < block.getSize(); ++i)
+            if (std::memcmp (bytes + i, "<Root", 5) == 0)
+                return juce::String::fromUTF8 (bytes + i, (int) std::strlen (bytes + i));
+        return juce::String();
+    };
+    auto decoded = [&] (const juce::String& encoded) {
+        juce::MemoryBlock inner;
+        inner.fromBase64Encoding (encoded);
+        inner.append ("", 1);
+        return documentAt (inner);
+    };
+    if (format == "VST")
+    {
+        juce::MemoryBlock terminated (hostState);
+        terminated.append ("", 1);
+        return documentAt (terminated);
+    }
+    if (format == "VST3")
+    {
+        auto xml = juce::AudioProcessor::getXmlFromBinary (hostState.getData(), (int) hostState.getSize());
+        auto* component = xml != nullptr ? xml->getChildByName ("IComponent") : nullptr;
+        return component != nullptr ? decoded (component->getAllSubText()) : juce::String();
+    }
+    const auto text = hostState.toString();
+    const auto start = text.indexOf ("StateString> \"") + 14;
+    return decoded (text.substring (start, text.indexOfChar (start, '"')));
+}
+
+// "DryWet" as the plug-in itself holds it, read through the host's saved state.
+float savedDryWet (juce::AudioPluginInstance& p, const juce::String& format)
+{
+    juce::MemoryBlock state;
+    p.getStateInformation (state);
+    const auto document = juce::parseXML (pluginDocumentIn (state, format));
+    if (document == nullptr)
+        return -1.0f;
+    auto* element = document->getChildByName ("DryWet");
+    return element != nullptr ? element->getAllSubText().getFloatValue() : -1.0f;
+}
+
+class Hosted : public ::testing::TestWithParam<Format> {};
+
+std::string formatName (const ::testing::TestParamInfo<Format>& info)
+{
+    return info.param.name;
+}
+} // namespace
+
+TEST_P (Hosted, IsFoundUnderItsNameAndMaker)
+{
+    juce::OwnedArray<juce::PluginDescription> found;
+    for (auto* f : formatManager().getFormats())
+        if (f->getName() == GetParam().name)
+            f->findAllTypesForFile (found, GetParam().location);
+    ASSERT_EQ (found.size(), 1);
+    EXPECT_EQ (found[0]->name, "Selvane");
+    EXPECT_EQ (found[0]->manufacturerName, "Orvelle");
+    EXPECT_FALSE (found[0]->isInstrument);
+    if (juce::String (GetParam().name) == "VST")
+        EXPECT_EQ (found[0]->uniqueId, ('O' << 24) | ('v' << 16) | ('S' << 8) | 'e');
+}
+
+TEST_P (Hosted, OffersTheNineParametersWithTheirDefaultsAndTexts)
+{
+    auto p = load (GetParam());
+    ASSERT_NE (p, nullptr);
+    const char* names[] = { "DelayTime", "DelayFeedback", "Mode", "Balance", "PingPong", "HighCut", "LowCut", "DryWet", "Gain" };
+    const float defaults[] = { 0.0f, 0.5f, 0.33f, 0.5f, 0.0f, 0.0f, 0.0f, 0.5f, 0.9f };
+    for (int i = 0; i < 9; ++i)
+    {
+        auto* param = parameterNamed (*p, names[i]);
+        ASSERT_NE (param, nullptr) << names[i];
+        if (juce::String (GetParam().name) != "VST")  // VST 2.x has no way to tell a host the defaults
+            EXPECT_NEAR (param->getDefaultValue(), defaults[i], 1.0e-6) << names[i];
+        EXPECT_NEAR (param->getValue(), defaults[i], 1.0e-6) << names[i];
+    }
+    EXPECT_EQ (parameterNamed (*p, "Mode")->getCurrentValueAsText(), "0.33");
+    // VST3 and LV2 hosts add their own bypass (and VST3 the MIDI controller
+    // stand-ins that carry CCs); VST 2.x shows exactly nine.
+    if (juce::String (GetParam().name) == "VST")
+        EXPECT_EQ (p->getParameters().size(), 9);
+    else
+        EXPECT_NE (parameterNamed (*p, "Bypass"), nullptr);
+    EXPECT_TRUE (p->acceptsMidi());
+    EXPECT_FALSE (p->producesMidi());
+}
+
+TEST_P (Hosted, AcceptsTheThreeLayoutsAndRefusesOthers)
+{
+    auto p = load (GetParam());
+    ASSERT_NE (p, nullptr);
+    auto layout = [] (int ins, int outs) {
+        juce::AudioProcessor::BusesLayout l;
+        l.inputBuses.add (juce::AudioChannelSet::canonicalChannelSet (ins));
+        l.outputBuses.add (juce::AudioChannelSet::canonicalChannelSet (outs));
+        return l;
+    };
+    EXPECT_TRUE (p->checkBusesLayoutSupported (layout (2, 2)));
+    // JUCE's VST 2.x host does not ask the plug-in (the raw VST 2.x test does),
+    // and an LV2 plug-in's ports are fixed in its manifest.
+    if (juce::String (GetParam().name) == "VST")
+        return;
+    if (juce::String (GetParam().name) != "LV2")
+    {
+        EXPECT_TRUE (p->checkBusesLayoutSupported (layout (1, 2)));
+        EXPECT_TRUE (p->checkBusesLayoutSupported (layout (1, 1)));
+    }
+    EXPECT_FALSE (p->checkBusesLayoutSupported (layout (2, 1)));
+    EXPECT_FALSE (p->checkBusesLayoutSupported (layout (3, 3)));
+}
+
+TEST_P (Hosted, EchoesAnImpulseAtTheDelayTime)
+{
+    auto p = load (GetParam(), 48000.0, 8192);
+    ASSERT_NE (p, nullptr);
+    p->prepareToPlay (48000.0, 8192);
+    setParameter (*p, "Mode", 0.0f);       // short, 5..100 ms
+    setParameter (*p, "DelayTime", 0.5f);  // 52.5 ms: 2520 samples
+    juce::AudioBuffer<float> buffer (2, 8192);
+    runBlocks (*p, buffer, 200);           // the delay glides onto its length
+
+    buffer.clear();
+    buffer.setSample (0, 0, 1.0f);
+    juce::MidiBuffer midi;
+    p->processBlock (buffer, midi);
+    int loudest = 100;
+    for (int i = 100; i < 8192; ++i)
+        if (std::abs (buffer.getSample (0, i)) > std::abs (buffer.getSample (0, loudest)))
+            loudest = i;
+    EXPECT_EQ (loudest, 2520);
+    EXPECT_NEAR (buffer.getSample (0, 2520), 0.55f * 0.99739f * 0.92704f, 0.002);
+    p->releaseResources();
+}
+
+TEST_P (Hosted, StateSavedByOneInstanceRestoresAnother)
+{
+    auto a = load (GetParam());
+    auto b = load (GetParam());
+    ASSERT_NE (a, nullptr);
+    ASSERT_NE (b, nullptr);
+    a->prepareToPlay (48000.0, 512);
+    b->prepareToPlay (48000.0, 512);
+    setParameter (*a, "DelayTime", 0.3f);
+    setParameter (*a, "PingPong", 0.7f);
+    setParameter (*a, "Gain", 0.8f);
+    juce::AudioBuffer<float> buffer (2, 512);
+    runBlocks (*a, buffer, 1);
+
+    juce::MemoryBlock saved;
+    a->getStateInformation (saved);
+    const auto state = restorable (saved, GetParam().name);
+    b->setStateInformation (state.getData(), (int) state.getSize());
+    runBlocks (*b, buffer, 1);  // LV2 hosts read parameters back after a block
+
+    for (const char* name : { "DelayTime", "PingPong", "Gain", "Mode" })
+        EXPECT_NEAR (parameterNamed (*b, name)->getValue(), parameterNamed (*a, name)->getValue(), 1.0e-6) << name;
+}
+
+TEST_P (Hosted, ControlChangeDrivesItsAssignedParameterAndTheAssignmentSurvivesAReload)
+{
+    const juce::String format = GetParam().name;
+    auto a = load (GetParam());
+    ASSERT_NE (a, nullptr);
+    a->prepareToPlay (48000.0, 512);
+    juce::MemoryBlock fresh;
+    a->getStateInformation (fresh);
+    const auto assigned = withDryWetOnController20 (fresh, format);
+    ASSERT_NE (assigned, restorable (fresh, format)) << "the assignment was not written into the host's state";
+    a->setStateInformation (assigned.getData(), (int) assigned.getSize());
+
+    juce::AudioBuffer<float> buffer (2, 512);
+    juce::MidiBuffer midi;
+    midi.addEvent (juce::MidiMessage::controllerEvent (1, 20, 127), 0);
+    runBlocks (*a, buffer, 2, midi);
+    EXPECT_EQ (savedDryWet (*a, format), 1.0f);
+    // JUCE's VST3 host passes changes a plug-in makes on the audio thread to
+    // the plug-in's controller, not to its own parameter objects.
+    if (format != "VST3")
+        EXPECT_NEAR (parameterNamed (*a, "DryWet")->getValue(), 1.0f, 1.0e-6);
+
+    // A fresh instance restored from the host's state keeps the assignment.
+    juce::MemoryBlock saved;
+    a->getStateInformation (saved);
+    const auto state = restorable (saved, format);
+    auto b = load (GetParam());
+    ASSERT_NE (b, nullptr);
+    b->prepareToPlay (48000.0, 512);
+    b->setStateInformation (state.getData(), (int) state.getSize());
+    juce::MidiBuffer down;
+    down.addEvent (juce::MidiMessage::controllerEvent (1, 20, 0), 0);
+    runBlocks (*b, buffer, 2, down);
+    EXPECT_EQ (savedDryWet (*b, format), 0.0f);
+    if (format != "VST3")
+        EXPECT_NEAR (parameterNamed (*b, "DryWet")->getValue(), 0.0f, 1.0e-6);
+}
+
+TEST_P (Hosted, EditorOpensAndCloses)
+{
+    if (std::getenv ("DISPLAY") == nullptr)
+        GTEST_SKIP() << "needs an X display (run under the Xvfb wrapper)";
+    auto p = load (GetParam());
+    ASSERT_NE (p, nullptr);
+    ASSERT_TRUE (p->hasEditor());
+    std::unique_ptr<juce::AudioProcessorEditor> editor (p->createEditorIfNeeded());
+    ASSERT_NE (editor, nullptr);
+    EXPECT_GT (editor->getWidth(), 0);
+    EXPECT_GT (editor->getHeight(), 0);
+    editor.reset();
+}
+
+INSTANTIATE_TEST_SUITE_P (Formats, Hosted, ::testing::ValuesIn (formats), formatName);
+
+int main (int argc, char** argv)
+{
+    // JUCE finds LV2 plug-ins by URI in the standard folders only: give this
+    // run a private home whose ~/.lv2 holds the freshly built bundle.
+    const auto home = juce::File::createTempFile ("selvane-host-home");
+    home.getChildFile (".lv2").createDirectory();
+    juce::File (SELVANE_LV2_BUNDLE).createSymbolicLink (home.getChildFile (".lv2/Selvane.lv2"), true);
+    setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
+
+    int result = 0;
+    {
+        juce::ScopedJuceInitialiser_GUI juce;
+        ::testing::InitGoogleTest (&argc, argv);
+        result = RUN_ALL_TESTS();
+        manager.reset();
+    }
+    home.deleteRecursively();
+    return result;
+}
