@@ -5,7 +5,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all setup configure build demo test bench clean
+.PHONY: all setup configure build demo test bench install clean
 
 all: build
 
@@ -28,6 +28,10 @@ test: build
 bench: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target selvane-bench
 	$(BUILD_DIR)/bench/selvane-bench
+
+# make install: the per-user plug-in folders; make install PREFIX=/usr/local: PREFIX/lib/{vst,vst3,lv2}
+install: build
+	bash scripts/install-plugins.sh $(BUILD_DIR) $(PREFIX)
 
 clean:
 	rm -rf $(BUILD_DIR)
