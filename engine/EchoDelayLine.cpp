@@ -1,5 +1,6 @@
 #include "EchoDelayLine.h"
 
+#include "Crossfade.h"
 #include "Smoothing.h"
 
 #include <algorithm>
@@ -34,12 +35,10 @@ struct DryWetGains
     float dry, wet;
 };
 
-// Both at unity in the middle; towards either end the other side fades out.
 DryWetGains dryWetGainsFor (float mix) noexcept
 {
-    if (mix <= 0.5f)
-        return { 1.0f, 2.0f * mix };
-    return { 2.0f * (1.0f - mix), 1.0f };
+    const auto gains = selvane::centreUnityCrossfade (mix);
+    return { gains.first, gains.second };
 }
 
 std::unique_ptr<float[]> zeroedMemory()

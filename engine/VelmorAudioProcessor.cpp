@@ -1,6 +1,7 @@
 #include "VelmorAudioProcessor.h"
 
 #include "../host/VstHooks.h"
+#include "Crossfade.h"
 #include "Smoothing.h"
 #include "StateText.h"
 #include "TempoNotes.h"
@@ -343,9 +344,8 @@ struct BalanceGains
 
 BalanceGains balanceGainsFor (float b) noexcept
 {
-    if (b <= 0.5f)
-        return { 1.0f, 2.0f * b };
-    return { 2.0f * (1.0f - b), 1.0f };
+    const auto gains = centreUnityCrossfade (b);
+    return { gains.first, gains.second };
 }
 
 template <bool smooth>

@@ -41,16 +41,22 @@ void runEmptyBlock (VelmorAudioProcessor& p)
     p.processBlock (empty, midi);
 }
 
+// Puts a processor into sync mode on the given transport (or none).
+void startSynced (VelmorAudioProcessor& p, juce::AudioPlayHead* playHead, double rate, float delayTime)
+{
+    p.setPlayHead (playHead);
+    p.prepareToPlay (rate, 512);
+    p.setParameter (kMode, 1.0f);
+    p.setParameter (kDelayTime, delayTime);
+}
+
 float syncedTarget (double rate, double bpm, int denominator, int noteIndex)
 {
     VelmorAudioProcessor p;
     ScriptedPlayHead playHead;
     playHead.bpm = bpm;
     playHead.denominator = denominator;
-    p.setPlayHead (&playHead);
-    p.prepareToPlay (rate, 512);
-    p.setParameter (kMode, 1.0f);
-    p.setParameter (kDelayTime, (float) noteIndex / 24.0f);
+    startSynced (p, &playHead, rate, (float) noteIndex / 24.0f);
     runEmptyBlock (p);
     return p.getDelayLine().getTargetDelay();
 }
@@ -98,10 +104,7 @@ TEST (TempoSync, TempoChangeRetargetsAtTheNextBlockAndTheDelayGlides)
 {
     VelmorAudioProcessor p;
     ScriptedPlayHead playHead;
-    p.setPlayHead (&playHead);
-    p.prepareToPlay (44100.0, 512);
-    p.setParameter (kMode, 1.0f);
-    p.setParameter (kDelayTime, 0.625f);
+    startSynced (p, &playHead, 44100.0, 0.625f);
     settle (p);
     EXPECT_EQ (p.getDelayLine().getCurrentDelay(), 22050.0);
 
@@ -118,19 +121,14 @@ TEST (TempoSync, TempoChangeRetargetsAtTheNextBlockAndTheDelayGlides)
 TEST (TempoSync, WithoutATransportTheEchoFollows120BeatsIn4_4)
 {
     VelmorAudioProcessor noPlayHead;
-    noPlayHead.prepareToPlay (48000.0, 512);
-    noPlayHead.setParameter (kMode, 1.0f);
-    noPlayHead.setParameter (kDelayTime, 0.625f);
+    startSynced (noPlayHead, nullptr, 48000.0, 0.625f);
     runEmptyBlock (noPlayHead);
     EXPECT_EQ (noPlayHead.getDelayLine().getTargetDelay(), 24000.0f);
 
     VelmorAudioProcessor noPosition;
     ScriptedPlayHead silent;
     silent.hasPosition = false;
-    noPosition.setPlayHead (&silent);
-    noPosition.prepareToPlay (48000.0, 512);
-    noPosition.setParameter (kMode, 1.0f);
-    noPosition.setParameter (kDelayTime, 0.5f);  // index 12, "1/8"
+    startSynced (noPosition, &silent, 48000.0, 0.5f);  // index 12, "1/8"
     runEmptyBlock (noPosition);
     EXPECT_EQ (noPosition.getDelayLine().getTargetDelay(), 12000.0f);
 
@@ -138,10 +136,7 @@ TEST (TempoSync, WithoutATransportTheEchoFollows120BeatsIn4_4)
     ScriptedPlayHead tempoOnly;
     tempoOnly.bpm = 60.0;
     tempoOnly.denominator.reset();
-    noSignature.setPlayHead (&tempoOnly);
-    noSignature.prepareToPlay (48000.0, 512);
-    noSignature.setParameter (kMode, 1.0f);
-    noSignature.setParameter (kDelayTime, 0.625f);
+    startSynced (noSignature, &tempoOnly, 48000.0, 0.625f);
     runEmptyBlock (noSignature);
     EXPECT_EQ (noSignature.getDelayLine().getTargetDelay(), 48000.0f);
 }
@@ -150,10 +145,7 @@ TEST (TempoSync, NonsenseFromTheTransportKeepsThePreviousTarget)
 {
     VelmorAudioProcessor p;
     ScriptedPlayHead playHead;
-    p.setPlayHead (&playHead);
-    p.prepareToPlay (44100.0, 512);
-    p.setParameter (kMode, 1.0f);
-    p.setParameter (kDelayTime, 0.625f);
+    startSynced (p, &playHead, 44100.0, 0.625f);
     runEmptyBlock (p);
     ASSERT_EQ (p.getDelayLine().getTargetDelay(), 22050.0f);
 
