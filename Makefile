@@ -5,7 +5,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all setup configure build demo test bench install clean
+.PHONY: all setup configure build demo test bench install artwork snapshot clean
 
 all: build
 
@@ -28,6 +28,16 @@ test: build
 bench: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target selvane-bench
 	$(BUILD_DIR)/bench/selvane-bench
+
+# Redraws the editor's pictures into resources/ (identical bytes unless the drawing code changed).
+artwork: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target selvane-artwork
+	$(BUILD_DIR)/tools/selvane-artwork resources
+
+# Renders the editor and its parts to PNG files under build/snapshots/.
+snapshot: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target selvane-snapshot
+	$(BUILD_DIR)/tools/selvane-snapshot $(BUILD_DIR)/snapshots
 
 # make install: the per-user plug-in folders; make install PREFIX=/usr/local: PREFIX/lib/{vst,vst3,lv2}
 install: build

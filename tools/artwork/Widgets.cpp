@@ -1,0 +1,118 @@
+// The small pictures: mode tabs, gear, slider ring and the welcome card.
+
+#include "Artwork.h"
+
+namespace artwork
+{
+juce::Image modeTab (const juce::String& word, bool on)
+{
+    juce::Image tab (juce::Image::ARGB, 53, 18, true);
+    juce::Graphics g (tab);
+    const int left = on ? 0 : 13;
+    g.setColour (on ? crimson : tabDark);
+    g.fillRect (left, 0, 53 - left, 18);
+    g.setColour (tabText);
+    g.setFont (font (Face::medium, 11.5f));
+    g.drawSingleLineText (word, on ? 5 : 18, 13);
+    return tab;
+}
+
+juce::Image gear()
+{
+    juce::Image image (juce::Image::ARGB, 22, 22, true);
+    juce::Graphics g (image);
+    const float c = 11.0f;
+    juce::Path teeth;
+    for (int tooth = 0; tooth < 8; ++tooth)
+    {
+        juce::Path one;
+        one.addRoundedRectangle (c - 2.2f, 0.8f, 4.4f, 6.0f, 1.0f);
+        one.applyTransform (juce::AffineTransform::rotation (juce::MathConstants<float>::twoPi * (float) tooth / 8.0f, c, c));
+        teeth.addPath (one);
+    }
+    juce::Path wheel;
+    wheel.addEllipse (c - 7.6f, c - 7.6f, 15.2f, 15.2f);
+    wheel.addPath (teeth);
+    wheel.setUsingNonZeroWinding (true);
+    g.setColour (juce::Colours::white);
+    g.fillPath (wheel);
+
+    // the hole
+    juce::Image::BitmapData pixels (image, juce::Image::BitmapData::readWrite);
+    for (int y = 0; y < 22; ++y)
+        for (int x = 0; x < 22; ++x)
+        {
+            const float d = juce::Point<float> ((float) x + 0.5f, (float) y + 0.5f).getDistanceFrom ({ c, c });
+            const float keep = juce::jlimit (0.0f, 1.0f, d - 3.2f);  // anti-aliased edge of a 3.7 px hole
+            const auto p = pixels.getPixelColour (x, y);
+            pixels.setPixelColour (x, y, p.withAlpha (p.getFloatAlpha() * keep));
+        }
+    return image;
+}
+
+juce::Image sliderRing()
+{
+    juce::Image image (juce::Image::ARGB, 27, 27, true);
+    juce::Graphics g (image);
+    const juce::Point<float> c (13.5f, 13.0f);
+    juce::Path ring;
+    ring.addEllipse (c.x - 6.5f, c.y - 6.5f, 13.0f, 13.0f);
+    juce::Path band;
+    juce::PathStrokeType (2.2f).createStrokedPath (band, ring);
+    juce::DropShadow (juce::Colours::black.withAlpha (0.6f), 3, { 0, 2 }).drawForPath (g, band);
+    g.setColour (juce::Colour (0xff141414));
+    g.strokePath (ring, juce::PathStrokeType (1.6f));
+
+    // the centre stays see-through, shadow included
+    juce::Image::BitmapData pixels (image, juce::Image::BitmapData::readWrite);
+    for (int y = 0; y < 27; ++y)
+        for (int x = 0; x < 27; ++x)
+        {
+            const float d = juce::Point<float> ((float) x + 0.5f, (float) y + 0.5f).getDistanceFrom (c);
+            const float keep = juce::jlimit (0.0f, 1.0f, d - 4.6f);
+            const auto p = pixels.getPixelColour (x, y);
+            pixels.setPixelColour (x, y, p.withAlpha (p.getFloatAlpha() * keep));
+        }
+    return image;
+}
+
+juce::Image welcomePanel()
+{
+    juce::Image image (juce::Image::ARGB, 220, 280, true);
+    juce::Graphics g (image);
+
+    // the card and its faint shadow on the transparent margin
+    juce::Path card;
+    card.addRectangle (15.0f, 15.0f, 190.0f, 250.0f);
+    juce::DropShadow (juce::Colours::black.withAlpha (0.35f), 10, { 0, 3 }).drawForPath (g, card);
+    g.setColour (juce::Colour (0xfffbfaf7));
+    g.fillPath (card);
+
+    // the crimson field, with a touch of depth
+    g.setGradientFill (juce::ColourGradient (crimsonCard.brighter (0.08f), 23.0f, 23.0f, crimsonCard.darker (0.12f), 196.0f, 233.0f, false));
+    g.fillRect (23, 23, 174, 211);
+
+    // a thin white rule under the title the page draws
+    g.setColour (juce::Colours::white.withAlpha (0.9f));
+    g.fillRect (48.0f, 104.0f, 124.0f, 1.0f);
+
+    // the maker's logo: a row of thin bars like a level meter frozen mid-echo
+    const float heights[] = { 6, 11, 17, 24, 30, 24, 18, 13, 9, 6, 4, 3 };
+    const float barsWidth = 12.0f * 3.0f + 11.0f * 3.0f;
+    float x = 110.0f - barsWidth * 0.5f;
+    for (float h : heights)
+    {
+        g.setColour (juce::Colours::white.withAlpha (0.55f + 0.45f * h / 30.0f));
+        g.fillRect (x, 178.0f - h, 3.0f, h);
+        x += 6.0f;
+    }
+    g.setColour (juce::Colours::white);
+    g.setFont (font (Face::bold, 17.0f));
+    const float nameWidth = spacedTextWidth (g.getCurrentFont(), "ORVELLE", 3.2f);
+    drawSpacedText (g, "ORVELLE", 110.0f - nameWidth * 0.5f, 199.0f, 3.2f);
+    g.setFont (font (Face::light, 9.5f));
+    g.setColour (juce::Colours::white.withAlpha (0.85f));
+    g.drawText ("sound that comes back", juce::Rectangle<float> (23.0f, 206.0f, 174.0f, 14.0f), juce::Justification::centred);
+    return image;
+}
+} // namespace artwork

@@ -1,0 +1,150 @@
+// selvane-snapshot OUTPUT_DIR: renders the editor's parts (and the editor
+// itself) into PNG files for review, without a display.
+
+#include "BinaryData.h"
+#include "editor/AltLookAndFeel.h"
+#include "editor/Oscillo.h"
+#include "editor/WelcomeGUI.h"
+#include "engine/VelmorAudioProcessor.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace
+{
+bool writePng (const juce::Image& image, const juce::File& file)
+{
+    file.deleteFile();
+    juce::FileOutputStream out (file);
+    juce::PNGImageFormat png;
+    return out.openedOk() && png.writeImageToStream (image, out);
+}
+
+juce::Image background()
+{
+    return juce::ImageCache::getFromMemory (BinaryData::cassettePhoto_jpg, BinaryData::cassettePhoto_jpgSize);
+}
+
+// Every embedded picture as a PNG, the filmstrips as a few frames side by side.
+bool writePictures (const juce::File& dir)
+{
+    bool ok = true;
+    for (int i = 0; i < BinaryData::namedResourceListSize; ++i)
+    {
+        const juce::String name (BinaryData::namedResourceList[i]);
+        if (name.endsWith ("_ttf"))
+            continue;
+        int size = 0;
+        const char* data = BinaryData::getNamedResource (BinaryData::namedResourceList[i], size);
+        auto image = juce::ImageCache::getFromMemory (data, size);
+        if (image.getHeight() == 8890)
+        {
+            juce::Image frames (juce::Image::ARGB, 70 * 5, 70, true);
+            juce::Graphics g (frames);
+            for (int k = 0; k < 5; ++k)
+                g.drawImage (image, 70 * k, 0, 70, 70, 0, 70 * (k * 126 / 4), 70, 70);
+            image = frames;
+        }
+        ok = ok && writePng (image, dir.getChildFile (name + ".png"));
+    }
+    return ok;
+}
+
+// The welcome page over the editor's background.
+juce::Image welcomeSnapshot()
+{
+    juce::Image image (juce::Image::RGB, 620, 305, true);
+    juce::Graphics g (image);
+    g.drawImageAt (background(), 0, 0);
+    AltLookAndFeel look;
+    juce::LookAndFeel::setDefaultLookAndFeel (&look);
+    {
+        WelcomeGUI page;
+        page.setVisible (true);
+        page.paintEntireComponent (g, true);
+    }
+    juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
+    return image;
+}
+
+// The controls' drawing: both reels, linear sliders and the waveform strip.
+juce::Image controlsSnapshot()
+{
+    juce::Image image (juce::Image::RGB, 620, 305, true);
+    juce::Graphics g (image);
+    g.drawImageAt (background(), 0, 0);
+
+    AltLookAndFeel defaultLook;
+    AltLookAndFeelDelayTime timeLook;
+    AltLookAndFeelDelayFeedback feedbackLook;
+    juce::LookAndFeel::setDefaultLookAndFeel (&defaultLook);
+
+    juce::Component root;
+    root.setSize (620, 305);
+    juce::Slider time (juce::Slider::RotaryVerticalDrag, juce::Slider::NoTextBox), feedback (juce::Slider::RotaryVerticalDrag, juce::Slider::NoTextBox);
+    time.setLookAndFeel (&timeLook);
+    feedback.setLookAndFeel (&feedbackLook);
+    time.setBounds (446, 124, 70, 70);
+    feedback.setBounds (295, 124, 70, 70);
+    time.setValue (0.3, juce::dontSendNotification);
+    feedback.setValue (0.7, juce::dontSendNotification);
+
+    const juce::uint32 colours[] = { 0xfffff200, 0xfffff200, 0xffff00a1, 0xffff00a1, 0xff00ff7c };
+    const int rows[] = { 47, 90, 149, 193, 251 };
+    juce::OwnedArray<juce::Slider> linear;
+    for (int i = 0; i < 5; ++i)
+    {
+        auto* s = linear.add (new juce::Slider (juce::Slider::LinearHorizontal, juce::Slider::NoTextBox));
+        s->setColour (juce::Slider::trackColourId, juce::Colour (colours[i]));
+        s->setColour (juce::Slider::backgroundColourId, juce::Colour (0x00ffffff));
+        s->setBounds (48, rows[i], 142, 40);
+        s->setRange (0.0, 1.0);
+        s->setValue (0.2 + 0.15 * i, juce::dontSendNotification);
+        root.addAndMakeVisible (s);
+    }
+
+    Oscillo::ScopeBuffers scope;
+    for (int i = 0; i < 512; ++i)
+    {
+        scope[0][(size_t) i].store (0.7f * std::sin ((float) i * 0.07f) * std::exp (-(float) i / 400.0f));
+        scope[1][(size_t) i].store (0.45f * std::sin ((float) i * 0.11f + 1.0f));
+    }
+    Oscillo oscillo (&scope, 512);
+    oscillo.setBounds (286, 224, 236, 83);
+
+    root.addAndMakeVisible (time);
+    root.addAndMakeVisible (feedback);
+    root.addAndMakeVisible (oscillo);
+    root.paintEntireComponent (g, true);
+
+    time.setLookAndFeel (nullptr);
+    feedback.setLookAndFeel (nullptr);
+    juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
+    return image;
+}
+} // namespace
+
+int main (int argc, char* argv[])
+{
+    if (argc != 2)
+    {
+        std::fprintf (stderr, "usage: selvane-snapshot OUTPUT_DIR\n");
+        return 2;
+    }
+    const juce::ScopedJuceInitialiser_GUI juce;
+    const auto dir = juce::File::getCurrentWorkingDirectory().getChildFile (argv[1]);
+    if (! dir.createDirectory())
+    {
+        std::fprintf (stderr, "selvane-snapshot: cannot create %s\n", dir.getFullPathName().toRawUTF8());
+        return 1;
+    }
+    const bool ok = writePictures (dir) && writePng (welcomeSnapshot(), dir.getChildFile ("welcome.png"))
+                 && writePng (controlsSnapshot(), dir.getChildFile ("controls.png"));
+    if (! ok)
+    {
+        std::fprintf (stderr, "selvane-snapshot: writing the snapshots failed\n");
+        return 1;
+    }
+    std::printf ("wrote snapshots to %s\n", dir.getFullPathName().toRawUTF8());
+    return 0;
+}
