@@ -125,11 +125,8 @@ double VelmorAudioProcessor::getTailLengthSeconds() const
 bool VelmorAudioProcessor::acceptsMidi() const { return true; }
 bool VelmorAudioProcessor::producesMidi() const { return false; }
 
-juce::AudioProcessorEditor* VelmorAudioProcessor::createEditor()
-{
-    return new juce::GenericAudioProcessorEditor (*this);
-}
-
+// createEditor lives with the editor (editor/VelmorAudioProcessorEditor.cpp),
+// so the engine's code stays free of it.
 bool VelmorAudioProcessor::hasEditor() const { return true; }
 
 //==============================================================================

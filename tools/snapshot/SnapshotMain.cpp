@@ -4,6 +4,7 @@
 #include "BinaryData.h"
 #include "editor/AltLookAndFeel.h"
 #include "editor/Oscillo.h"
+#include "editor/VelmorAudioProcessorEditor.h"
 #include "editor/WelcomeGUI.h"
 #include "engine/VelmorAudioProcessor.h"
 
@@ -122,6 +123,47 @@ juce::Image controlsSnapshot()
     juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
     return image;
 }
+// The whole editor on a processor that has just played the demo's kind of
+// material: settings moved off their defaults and a waveform in the strip.
+juce::Image editorSnapshot (int background, bool withOptions)
+{
+    VelmorAudioProcessor processor;
+    processor.prepareToPlay (48000.0, 512);
+    const std::pair<int, float> settings[] = { { selvane::kDelayTime, 0.35f }, { selvane::kDelayFeedback, 0.62f },
+                                               { selvane::kPingPong, 0.7f },  { selvane::kHighCut, 0.35f },
+                                               { selvane::kLowCut, 0.15f },   { selvane::kDryWet, 0.45f },
+                                               { selvane::kBalance, 0.5f },   { selvane::kGain, 0.9f } };
+    for (auto [index, value] : settings)
+        processor.setParameter (index, value);
+    processor.idxGUI = background;
+    processor.midiMap[selvane::kDelayTime] = 74;
+
+    juce::AudioBuffer<float> block (2, 512);
+    for (int i = 0; i < 512; ++i)
+    {
+        block.setSample (0, i, 0.6f * std::sin ((float) i * 0.09f) * std::exp (-(float) i / 300.0f));
+        block.setSample (1, i, 0.35f * std::sin ((float) i * 0.05f + 0.7f));
+    }
+    juce::MidiBuffer midi;
+    processor.processBlock (block, midi);
+
+    juce::Image image (juce::Image::RGB, 620, 305, true);
+    {
+        std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditor());
+        dynamic_cast<juce::Timer*> (editor.get())->timerCallback();
+        if (withOptions)
+            for (auto* child : editor->getChildren())
+                if (child->getName().isEmpty() && dynamic_cast<OptionGUI*> (child) != nullptr)
+                {
+                    child->setVisible (true);
+                    dynamic_cast<OptionGUI*> (child)->timerCallback();
+                }
+        juce::Graphics g (image);
+        editor->paintEntireComponent (g, true);
+        processor.editorBeingDeleted (editor.get());
+    }
+    return image;
+}
 } // namespace
 
 int main (int argc, char* argv[])
@@ -139,7 +181,10 @@ int main (int argc, char* argv[])
         return 1;
     }
     const bool ok = writePictures (dir) && writePng (welcomeSnapshot(), dir.getChildFile ("welcome.png"))
-                 && writePng (controlsSnapshot(), dir.getChildFile ("controls.png"));
+                 && writePng (controlsSnapshot(), dir.getChildFile ("controls.png"))
+                 && writePng (editorSnapshot (0, false), dir.getChildFile ("editor.png"))
+                 && writePng (editorSnapshot (1, false), dir.getChildFile ("editor-outline.png"))
+                 && writePng (editorSnapshot (0, true), dir.getChildFile ("editor-options.png"));
     if (! ok)
     {
         std::fprintf (stderr, "selvane-snapshot: writing the snapshots failed\n");

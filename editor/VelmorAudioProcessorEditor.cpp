@@ -1,0 +1,527 @@
+#include "VelmorAudioProcessorEditor.h"
+
+#include "BinaryData.h"
+#include "Readouts.h"
+
+#include <cmath>
+
+using namespace selvane;
+
+namespace
+{
+constexpr int refreshPeriodMs = 50;
+
+juce::Image picture (const char* data, int size) { return juce::ImageCache::getFromMemory (data, size); }
+
+juce::Image backgroundPicture (int index)
+{
+    if (index == 1)
+        return picture (BinaryData::Fond_InterfaceSelvane_epuree_jpg, BinaryData::Fond_InterfaceSelvane_epuree_jpgSize);
+    return picture (BinaryData::cassettePhoto_jpg, BinaryData::cassettePhoto_jpgSize);
+}
+
+struct SliderSetup
+{
+    const char* name;
+    juce::Slider::SliderStyle style;
+    double minimum, maximum, step;
+    juce::uint32 trackColour;
+};
+
+std::unique_ptr<juce::Slider> makeSlider (juce::Component& editor, juce::Slider::Listener& listener, const SliderSetup& setup,
+                                          bool rangeLater = false)
+{
+    auto slider = std::make_unique<juce::Slider> (setup.name);
+    editor.addAndMakeVisible (*slider);
+    if (! rangeLater)
+        slider->setRange (setup.minimum, setup.maximum, setup.step);
+    slider->setSliderStyle (setup.style);
+    slider->setTextBoxStyle (juce::Slider::NoTextBox, true, 0, 0);
+    slider->setColour (juce::Slider::backgroundColourId, juce::Colour (0x00ffffff));
+    slider->setColour (juce::Slider::thumbColourId, juce::Colour (0xffffffff));
+    slider->setColour (juce::Slider::trackColourId, juce::Colour (setup.trackColour));
+    slider->setColour (juce::Slider::rotarySliderFillColourId, juce::Colour (0xffffffff));
+    slider->setColour (juce::Slider::rotarySliderOutlineColourId, juce::Colour (0xff808080));
+    slider->setColour (juce::Slider::textBoxTextColourId, juce::Colour (0xffffffff));
+    slider->setColour (juce::Slider::textBoxBackgroundColourId, juce::Colour (0x00000000));
+    slider->setColour (juce::Slider::textBoxHighlightColourId, juce::Colour (0x3affffff));
+    slider->setColour (juce::Slider::textBoxOutlineColourId, juce::Colour (0x00000000));
+    slider->addListener (&listener);
+    return slider;
+}
+
+struct LabelSetup
+{
+    const char* name;
+    const char* text;
+    float fontHeight;
+    juce::uint32 textColour;
+    juce::uint32 backgroundColour;  // 0: none given
+    juce::uint32 outlineColour;     // 0: none given
+};
+
+std::unique_ptr<juce::Label> makeLabel (juce::Component& editor, const LabelSetup& setup)
+{
+    auto label = std::make_unique<juce::Label> (setup.name, TRANS (setup.text));
+    editor.addAndMakeVisible (*label);
+    label->setFont (juce::Font (setup.fontHeight, juce::Font::plain));
+    label->setJustificationType (juce::Justification::centred);
+    label->setEditable (false, false, false);
+    if (setup.backgroundColour != 0)
+        label->setColour (juce::Label::backgroundColourId, juce::Colour (setup.backgroundColour));
+    label->setColour (juce::Label::textColourId, juce::Colour (setup.textColour));
+    if (setup.outlineColour != 0)
+        label->setColour (juce::Label::outlineColourId, juce::Colour (setup.outlineColour));
+    label->setColour (juce::TextEditor::textColourId, juce::Colour (0xff000000));
+    label->setColour (juce::TextEditor::backgroundColourId, juce::Colour (0x00000000));
+    return label;
+}
+
+std::unique_ptr<juce::ImageButton> makeImageButton (juce::Component& editor, juce::Button::Listener& listener,
+                                                    const char* name, const char* text)
+{
+    auto button = std::make_unique<juce::ImageButton> (name);
+    editor.addAndMakeVisible (*button);
+    button->setButtonText (TRANS (text));
+    button->addListener (&listener);
+    return button;
+}
+
+std::unique_ptr<juce::TextButton> makeTextButton (juce::Component& editor, juce::Button::Listener& listener,
+                                                  const char* name, const char* text)
+{
+    auto button = std::make_unique<juce::TextButton> (name);
+    editor.addAndMakeVisible (*button);
+    button->setButtonText (TRANS (text));
+    button->addListener (&listener);
+    return button;
+}
+
+void setButtonPictures (juce::ImageButton& button, const juce::Image& normalAndOver, const juce::Image& down,
+                        float normalOpacity = 1.0f)
+{
+    button.setImages (false, true, true, normalAndOver, normalOpacity, juce::Colour (0x00000000), normalAndOver, 1.0f,
+                      juce::Colour (0x00000000), down, 1.0f, juce::Colour (0x00000000), 0.0f);
+}
+
+// Nearest integer, halves away from zero.
+int roundHalfAway (float x) { return (int) std::lround ((double) x); }
+
+struct NamedParameter
+{
+    const char* componentName;
+    int parameter;
+};
+
+// The controls that stand for parameters, in the order the editor examines them.
+constexpr NamedParameter parameterControls[] = { { "sliderLowPass", kHighCut },     { "sliderDelayTime", kDelayTime },
+                                                 { "sliderDelayFeedback", kDelayFeedback }, { "sliderPingPong", kPingPong },
+                                                 { "sliderHighPass", kLowCut },      { "sliderDryWet", kDryWet },
+                                                 { "sliderBalance", kBalance },      { "sliderGain", kGain },
+                                                 { "sliderMode", kMode } };
+
+constexpr float modeButtonValues[] = { 0.0f, 0.33f, 0.66f, 1.0f };
+} // namespace
+
+juce::AudioProcessorEditor* VelmorAudioProcessor::createEditor()
+{
+    return new VelmorAudioProcessorEditor (*this);
+}
+
+//==============================================================================
+VelmorAudioProcessorEditor::VelmorAudioProcessorEditor (VelmorAudioProcessor& p) : AudioProcessorEditor (&p), processor (p)
+{
+    sliderDelayTime = makeSlider (*this, *this, { "sliderDelayTime", juce::Slider::RotaryVerticalDrag, 0, 1, 0, 0xff00ff7c }, true);
+    sliderDelayFeedback = makeSlider (*this, *this, { "sliderDelayFeedback", juce::Slider::RotaryVerticalDrag, 0, 110, 1, 0xff00ff7c });
+
+    oscillo = std::make_unique<Oscillo> (&processor.scopeBuffers, processor.scopeNumSamples.load());
+    addAndMakeVisible (*oscillo);
+    oscillo->setName ("oscillo");
+
+    buttonModeShort = makeImageButton (*this, *this, "buttonModeShort", "Short");
+    buttonModeMedium = makeImageButton (*this, *this, "buttonModeMedium", "Normal");
+    buttonModeLong = makeImageButton (*this, *this, "buttonModeLong", "Normal");
+    buttonModeSync = makeImageButton (*this, *this, "buttonModeSync", "Normal");
+
+    labelTmin = makeLabel (*this, { "labelTmin", "1/128", 13.0f, 0xffffffff, 0, 0xffe20036 });
+    labelTmax = makeLabel (*this, { "labelTmax", "100 ms", 13.0f, 0xffffffff, 0, 0xffe20036 });
+
+    buttonWelcome = makeTextButton (*this, *this, "new button", "");
+    buttonWelcome->setColour (juce::TextButton::buttonColourId, juce::Colour (0x00bbbbff));
+    buttonWelcome->setColour (juce::TextButton::buttonOnColourId, juce::Colour (0x48e8e8e8));
+
+    labelDelayTime = makeLabel (*this, { "labelDelayTime", "100 ms", 13.0f, 0xffffffff, 0xffe20036, 0 });
+    labelDelayFeedback = makeLabel (*this, { "labelDelayFeedback", "100 %", 13.0f, 0xffffffff, 0xff124250, 0 });
+    labelBalance = makeLabel (*this, { "labelBalance", "100 %", 12.0f, 0xfffff200, 0, 0 });
+    labelPingPong = makeLabel (*this, { "labelPingPong", "100 %", 12.0f, 0xfffff200, 0, 0 });
+    labelLowCut = makeLabel (*this, { "labelLowCut", "500 Hz", 12.0f, 0xdcff00a1, 0, 0 });
+    labelHighCut = makeLabel (*this, { "labelHighCut", "20.0 kHz", 12.0f, 0xdcff00a1, 0, 0 });
+    labelOutput = makeLabel (*this, { "labelOutput", "100 %", 12.0f, 0xff00ff7c, 0, 0 });
+    labelGainValue = makeLabel (*this, { "labelBalance", "-90 dB", 12.0f, 0xff00fff5, 0, 0 });  // its name repeats "labelBalance"
+
+    buttonSwitchGUI = makeTextButton (*this, *this, "buttonSwitchGUI", "new button");
+    buttonSwitchGUI->setColour (juce::TextButton::buttonColourId, juce::Colour (0x00bbbbff));
+    buttonSwitchGUI->setColour (juce::TextButton::buttonOnColourId, juce::Colour (0x004444ff));
+    buttonSwitchGUI->setColour (juce::TextButton::textColourOnId, juce::Colour (0x00000000));
+    buttonSwitchGUI->setColour (juce::TextButton::textColourOffId, juce::Colour (0x00000000));
+
+    buttonEngrenage = makeImageButton (*this, *this, "buttonEngrenage", "new button");
+    const auto gear = picture (BinaryData::gear_png, BinaryData::gear_pngSize);
+    setButtonPictures (*buttonEngrenage, gear, gear, 0.85f);
+
+    sliderBalance = makeSlider (*this, *this, { "sliderBalance", juce::Slider::LinearHorizontal, 0, 100, 1, 0xfffff200 });
+    sliderPingPong = makeSlider (*this, *this, { "sliderPingPong", juce::Slider::LinearHorizontal, 0, 100, 1, 0xfffff200 });
+    sliderHighPass = makeSlider (*this, *this, { "sliderHighPass", juce::Slider::LinearHorizontal, 0, 1, 0, 0xffff00a1 });
+    sliderLowPass = makeSlider (*this, *this, { "sliderLowPass", juce::Slider::LinearHorizontal, 0, 1, 0, 0xffff00a1 });
+    sliderDryWet = makeSlider (*this, *this, { "sliderDryWet", juce::Slider::LinearHorizontal, 0, 100, 1, 0xff00ff7c });
+    sliderGain = makeSlider (*this, *this, { "sliderGain", juce::Slider::LinearVertical, -90, 10, 1, 0xff00fff5 });
+    sliderGain->setTextBoxStyle (juce::Slider::TextBoxBelow, true, 80, 20);
+    sliderGain->setColour (juce::Slider::textBoxTextColourId, juce::Colour (0x0000fff5));
+    sliderGain->setSkewFactor (3.0);
+    sliderMode = makeSlider (*this, *this, { "sliderMode", juce::Slider::RotaryVerticalDrag, 0, 1, 0.01, 0xff00ff7c });
+
+    backgroundImage = backgroundPicture (0);
+
+    buttonEngrenage->setClickingTogglesState (true);
+    for (auto* button : { buttonModeShort.get(), buttonModeMedium.get(), buttonModeLong.get(), buttonModeSync.get() })
+        button->setClickingTogglesState (true);
+
+    setSize (620, 305);
+    updateModeButtons();
+    processor.requestEditorRefresh();
+    startTimer (refreshPeriodMs);
+
+    juce::LookAndFeel::setDefaultLookAndFeel (&altLookAndFeel);
+    // Children without a look of their own inherit this one even while another
+    // instance's editor holds the default.
+    setLookAndFeel (&altLookAndFeel);
+    sliderDryWet->setLookAndFeel (&altLookAndFeelTransparentButton);
+    sliderGain->setLookAndFeel (&altLookAndFeelTransparentButton);
+    sliderDelayTime->setLookAndFeel (&altLookAndFeelDelayTime);
+    sliderDelayFeedback->setLookAndFeel (&altLookAndFeelDelayFeedback);
+    buttonWelcome->setLookAndFeel (&altLookAndFeelTransparentButton);
+    buttonSwitchGUI->setLookAndFeel (&altLookAndFeelTransparentButton);
+
+    optionGUI = std::make_unique<OptionGUI> (processor);
+    addChildComponent (*optionGUI);
+    optionGUI->setTopLeftPosition (300, 30);
+
+    welcomeGUI = std::make_unique<WelcomeGUI>();
+    addChildComponent (*welcomeGUI);
+
+    setButtonPictures (*buttonModeShort, picture (BinaryData::Short_off_png, BinaryData::Short_off_pngSize),
+                       picture (BinaryData::Short_on_png, BinaryData::Short_on_pngSize));
+    setButtonPictures (*buttonModeMedium, picture (BinaryData::Mid_off_png, BinaryData::Mid_off_pngSize),
+                       picture (BinaryData::Mid_on_png, BinaryData::Mid_on_pngSize));
+    setButtonPictures (*buttonModeLong, picture (BinaryData::Long_off_png, BinaryData::Long_off_pngSize),
+                       picture (BinaryData::Long_on_png, BinaryData::Long_on_pngSize));
+    setButtonPictures (*buttonModeSync, picture (BinaryData::Sync_off_png, BinaryData::Sync_off_pngSize),
+                       picture (BinaryData::Sync_on_png, BinaryData::Sync_on_pngSize));
+
+    sliderMode->setVisible (false);
+
+    backgroundIndex = processor.getIdxGUI();
+    if (backgroundIndex == 1)
+        backgroundImage = backgroundPicture (1);
+
+    sliderBalance->setDoubleClickReturnValue (true, 50.0);
+    sliderPingPong->setDoubleClickReturnValue (true, 50.0);
+    sliderLowPass->setDoubleClickReturnValue (true, 0.0);
+    sliderHighPass->setDoubleClickReturnValue (true, 0.0);
+    sliderDryWet->setDoubleClickReturnValue (true, 50.0);
+    sliderGain->setDoubleClickReturnValue (true, 0.0);
+}
+
+VelmorAudioProcessorEditor::~VelmorAudioProcessorEditor()
+{
+    setMidiLearn (false);
+
+    sliderDelayTime = nullptr;
+    sliderDelayFeedback = nullptr;
+    oscillo = nullptr;
+    buttonModeShort = nullptr;
+    buttonModeMedium = nullptr;
+    buttonModeLong = nullptr;
+    buttonModeSync = nullptr;
+    labelTmin = nullptr;
+    labelTmax = nullptr;
+    buttonWelcome = nullptr;
+    labelDelayTime = nullptr;
+    labelDelayFeedback = nullptr;
+    labelBalance = nullptr;
+    labelPingPong = nullptr;
+    labelLowCut = nullptr;
+    labelHighCut = nullptr;
+    labelOutput = nullptr;
+    labelGainValue = nullptr;
+    buttonSwitchGUI = nullptr;
+    buttonEngrenage = nullptr;
+    sliderBalance = nullptr;
+    sliderPingPong = nullptr;
+    sliderHighPass = nullptr;
+    sliderLowPass = nullptr;
+    sliderDryWet = nullptr;
+    sliderGain = nullptr;
+    sliderMode = nullptr;
+
+    // The pages outlive our look-and-feel members: let them fall back first.
+    setLookAndFeel (nullptr);
+    if (&juce::LookAndFeel::getDefaultLookAndFeel() == &altLookAndFeel)
+        juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
+}
+
+//==============================================================================
+void VelmorAudioProcessorEditor::paint (juce::Graphics& g)
+{
+    g.drawImage (backgroundImage, 0, 0, 620, 305, 0, 0, backgroundImage.getWidth(), backgroundImage.getHeight(), false);
+}
+
+void VelmorAudioProcessorEditor::resized()
+{
+    sliderDelayTime->setBounds (446, 124, 70, 70);
+    sliderDelayFeedback->setBounds (295, 124, 70, 70);
+    oscillo->setBounds (286, 224, 236, 83);
+    buttonModeShort->setBounds (569, 177, 53, 18);
+    buttonModeMedium->setBounds (569, 197, 53, 18);
+    buttonModeLong->setBounds (569, 217, 53, 18);
+    buttonModeSync->setBounds (569, 237, 53, 18);
+    labelTmin->setBounds (415, 199, 45, 18);
+    labelTmax->setBounds (505, 199, 48, 18);
+    buttonWelcome->setBounds (0, 0, 166, 30);
+    labelDelayTime->setBounds (459, 199, 47, 18);
+    labelDelayFeedback->setBounds (307, 199, 47, 18);
+    labelBalance->setBounds (154, 46, 37, 12);
+    labelPingPong->setBounds (154, 89, 37, 12);
+    labelLowCut->setBounds (148, 148, 41, 12);
+    labelHighCut->setBounds (148, 192, 41, 12);
+    labelOutput->setBounds (154, 250, 37, 12);
+    labelGainValue->setBounds (12, 59, 37, 12);
+    buttonSwitchGUI->setBounds (322, 74, 166, 32);
+    buttonEngrenage->setBounds (593, 6, 18, 18);
+    sliderBalance->setBounds (48, 47, 142, 40);
+    sliderPingPong->setBounds (48, 90, 142, 40);
+    sliderHighPass->setBounds (48, 149, 142, 40);
+    sliderLowPass->setBounds (48, 193, 142, 40);
+    sliderDryWet->setBounds (48, 251, 142, 40);
+    sliderGain->setBounds (12, 71, 37, 196);
+    sliderMode->setBounds (566, 175, 54, 82);
+}
+
+//==============================================================================
+int VelmorAudioProcessorEditor::parameterIndexForComponentName (const juce::String& name)
+{
+    for (const auto& control : parameterControls)
+        if (name == control.componentName)
+            return control.parameter;
+    return -1;
+}
+
+int VelmorAudioProcessorEditor::getControlParameterIndex (juce::Component& component)
+{
+    return parameterIndexForComponentName (component.getName());
+}
+
+int VelmorAudioProcessorEditor::parameterIndexOf (const juce::Slider* slider) const
+{
+    const juce::Slider* sliders[] = { sliderLowPass.get(), sliderDelayTime.get(), sliderDelayFeedback.get(), sliderPingPong.get(),
+                                      sliderHighPass.get(), sliderDryWet.get(), sliderBalance.get(), sliderGain.get(), sliderMode.get() };
+    for (size_t i = 0; i < std::size (sliders); ++i)
+        if (slider == sliders[i])
+            return parameterControls[i].parameter;
+    return -1;
+}
+
+// A control's value as the parameter's normalised value.
+double VelmorAudioProcessorEditor::parameterValueFor (const juce::Slider& slider, int index) const
+{
+    const double v = slider.getValue();
+    switch (index)
+    {
+        case kDelayTime:
+        {
+            if (processor.delayMode.load() == modeSync)
+                return v / 24.0;
+            const float minimum = processor.modeMinSeconds.load(), maximum = processor.modeMaxSeconds.load();
+            return (v - (double) minimum) / (double) (maximum - minimum);
+        }
+        case kDelayFeedback: return v / 110.0;
+        case kBalance:
+        case kPingPong:
+        case kDryWet:        return v / 100.0;
+        case kGain:          return (v + 90.0) / 100.0;
+        default:             return v;  // the two filters and the mode control
+    }
+}
+
+void VelmorAudioProcessorEditor::sliderValueChanged (juce::Slider* slider)
+{
+    const int index = parameterIndexOf (slider);
+    if (index >= 0)
+        processor.setParameterNotifyingHost (index, (float) parameterValueFor (*slider, index));
+}
+
+void VelmorAudioProcessorEditor::sliderDragStarted (juce::Slider* slider)
+{
+    const int index = parameterIndexOf (slider);
+    if (index >= 0 && index != kMode)
+        processor.beginParameterChangeGesture (index);
+}
+
+void VelmorAudioProcessorEditor::sliderDragEnded (juce::Slider* slider)
+{
+    const int index = parameterIndexOf (slider);
+    if (index >= 0 && index != kMode)
+        processor.endParameterChangeGesture (index);
+}
+
+//==============================================================================
+void VelmorAudioProcessorEditor::buttonClicked (juce::Button* button)
+{
+    juce::Button* modeButtons[] = { buttonModeShort.get(), buttonModeMedium.get(), buttonModeLong.get(), buttonModeSync.get() };
+    for (int mode = 0; mode < 4; ++mode)
+    {
+        if (button != modeButtons[mode])
+            continue;
+        // The buttons toggle themselves; the lit one clicked again stays lit.
+        if (button->getToggleState())
+            processor.setParameterNotifyingHost (kMode, modeButtonValues[mode]);
+        else
+            button->setToggleState (true, juce::dontSendNotification);
+        return;
+    }
+
+    if (button == buttonWelcome.get())
+        welcomeGUI->setVisible (! welcomeGUI->isVisible());
+    else if (button == buttonEngrenage.get())
+    {
+        if (optionGUI->isVisible())
+            optionGUI->switchLearningOffAndHide();
+        else
+            optionGUI->setVisible (true);
+    }
+    else if (button == buttonSwitchGUI.get())
+        switchBackground();
+}
+
+void VelmorAudioProcessorEditor::switchBackground()
+{
+    backgroundIndex = backgroundIndex + 1 > 1 ? 0 : backgroundIndex + 1;
+    processor.idxGUI.store (backgroundIndex);
+    backgroundImage = backgroundPicture (backgroundIndex);
+    repaint();
+}
+
+void VelmorAudioProcessorEditor::updateModeButtons()
+{
+    currentMode = processor.delayMode.load();
+    juce::Button* modeButtons[] = { buttonModeShort.get(), buttonModeMedium.get(), buttonModeLong.get(), buttonModeSync.get() };
+    for (auto* button : modeButtons)
+        button->setToggleState (false, juce::dontSendNotification);
+
+    if (currentMode == modeSync)
+    {
+        buttonModeSync->setToggleState (true, juce::dontSendNotification);
+        sliderDelayTime->setRange (0.0, 24.0, 1.0);
+    }
+    else
+    {
+        modeButtons[juce::jlimit (0, 2, currentMode)]->setToggleState (true, juce::dontSendNotification);
+        sliderDelayTime->setRange (processor.modeMinSeconds.load(), processor.modeMaxSeconds.load(), 0.001);
+    }
+}
+
+void VelmorAudioProcessorEditor::setMidiLearn (bool on)
+{
+    if (! on)
+        processor.midiLearnTarget.store (-1);
+    processor.midiLearnActive.store (on);
+
+    for (auto* slider : { sliderLowPass.get(), sliderDelayTime.get(), sliderDelayFeedback.get(), sliderPingPong.get(),
+                          sliderHighPass.get(), sliderDryWet.get(), sliderBalance.get(), sliderGain.get(), sliderMode.get() })
+        slider->getProperties().set (AltLookAndFeel::midiLearnProperty, on);
+    sliderMode->setVisible (on);
+}
+
+//==============================================================================
+void VelmorAudioProcessorEditor::timerCallback()
+{
+    const bool learning = processor.midiLearnActive.load();
+
+    oscillo->numSamples = processor.scopeNumSamples.load();
+    oscillo->repaint();
+
+    if (learning)
+    {
+        const juce::Slider* sliders[] = { sliderLowPass.get(), sliderDelayTime.get(), sliderDelayFeedback.get(), sliderPingPong.get(),
+                                          sliderHighPass.get(), sliderDryWet.get(), sliderBalance.get(), sliderGain.get(), sliderMode.get() };
+        int target = -1;
+        for (size_t i = 0; i < std::size (sliders) && target < 0; ++i)
+            if (sliders[i]->isMouseOverOrDragging())
+                target = parameterControls[i].parameter;
+        processor.midiLearnTarget.store (target);
+    }
+
+    const juce::Button* modeButtons[] = { buttonModeShort.get(), buttonModeMedium.get(), buttonModeLong.get(), buttonModeSync.get() };
+    int hoveredMode = -1;
+    for (int mode = 0; mode < 4 && hoveredMode < 0; ++mode)
+        if (modeButtons[mode]->isMouseOverOrDragging())
+            hoveredMode = mode;
+    if (hoveredMode >= 0)
+    {
+        const auto texts = readouts::modeRangeTexts (hoveredMode);
+        labelTmin->setText (texts.shortest, juce::dontSendNotification);
+        labelTmax->setText (texts.longest, juce::dontSendNotification);
+    }
+    labelTmin->setVisible (hoveredMode >= 0);
+    labelTmax->setVisible (hoveredMode >= 0);
+
+    if (! learning)
+    {
+        labelGainValue->setVisible (sliderGain->isMouseOverOrDragging());
+        labelBalance->setVisible (sliderBalance->isMouseOverOrDragging());
+        labelPingPong->setVisible (sliderPingPong->isMouseOverOrDragging());
+        labelHighCut->setVisible (sliderLowPass->isMouseOverOrDragging());
+        labelLowCut->setVisible (sliderHighPass->isMouseOverOrDragging());
+        labelOutput->setVisible (sliderDryWet->isMouseOverOrDragging());
+    }
+
+    // Cleared before the values are read, so a change that lands meanwhile
+    // raises the flag again and is picked up on the next tick.
+    if (processor.editorNeedsRefresh.exchange (false))
+        refreshFromProcessor();
+}
+
+void VelmorAudioProcessorEditor::refreshFromProcessor()
+{
+    const float highCut = processor.getParameter (kHighCut);
+    const float delayTime = processor.getParameter (kDelayTime);
+    const float seconds = processor.getDelayTimeSeconds();
+    const float feedback = processor.getParameter (kDelayFeedback);
+    const float pingPong = processor.getParameter (kPingPong);
+    const float lowCut = processor.getParameter (kLowCut);
+    const float dryWet = processor.getParameter (kDryWet);
+    const float balance = processor.getParameter (kBalance);
+    const float gain = processor.getParameter (kGain);
+
+    if (processor.delayMode.load() != currentMode)
+        updateModeButtons();
+
+    const auto quietly = juce::dontSendNotification;
+    sliderDelayTime->setValue (currentMode == modeSync ? (double) readouts::syncNoteIndexForDisplay (delayTime) : (double) seconds, quietly);
+    sliderDelayFeedback->setValue (feedback * 110.0f, quietly);
+    sliderPingPong->setValue (pingPong * 100.0f, quietly);
+    sliderLowPass->setValue (highCut, quietly);
+    sliderHighPass->setValue (lowCut, quietly);
+    sliderDryWet->setValue (dryWet * 100.0f, quietly);
+    sliderBalance->setValue (balance * 100.0f, quietly);
+    sliderGain->setValue (gain * 100.0f - 90.0f, quietly);
+
+    labelDelayTime->setText (readouts::delayTime (currentMode, seconds, delayTime), quietly);
+    labelDelayFeedback->setText (readouts::feedback (feedback), quietly);
+    labelGainValue->setText (readouts::gain (gain), quietly);
+    labelBalance->setText (readouts::percent (balance), quietly);
+    labelPingPong->setText (readouts::percent (pingPong), quietly);
+    labelLowCut->setText (readouts::lowCut (lowCut), quietly);
+    labelHighCut->setText (readouts::highCut (highCut), quietly);
+    labelOutput->setText (readouts::percent (dryWet), quietly);
+}

@@ -1,0 +1,51 @@
+#include "editor/Readouts.h"
+
+#include <gtest/gtest.h>
+
+struct DelayCase
+{
+    int mode;
+    float p0;
+    const char* text;
+};
+
+class DelayReadout : public ::testing::TestWithParam<DelayCase> {};
+
+TEST_P (DelayReadout, ShowsMillisecondsSecondsOrTheNote)
+{
+    const auto c = GetParam();
+    const float seconds = c.mode == 0 ? 0.005f + 0.095f * c.p0 : c.mode == 1 ? 0.1f + 0.9f * c.p0 : c.mode == 2 ? 1.0f + 2.0f * c.p0 : 1.0f;
+    EXPECT_EQ (readouts::delayTime (c.mode, seconds, c.p0), c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P (Examples, DelayReadout,
+                          ::testing::Values (DelayCase { 0, 0.0f, "5 ms" }, DelayCase { 0, 0.5f, "52 ms" }, DelayCase { 0, 1.0f, "100 ms" },
+                                             DelayCase { 1, 0.5f, "0.55 s" }, DelayCase { 2, 0.123f, "1.25 s" },
+                                             DelayCase { 3, 0.5f, "1/8" }, DelayCase { 3, 0.02f, "1/128" },
+                                             DelayCase { 3, 0.021f, "1/128d" }, DelayCase { 3, 1.0f, "2/1" },
+                                             DelayCase { 3, 7.0f, "2/1" }, DelayCase { 3, -2.0f, "1/128" }));
+
+struct TextCase
+{
+    juce::String (*format) (float);
+    float p;
+    const char* text;
+};
+
+class ValueReadout : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P (ValueReadout, MatchesTheListedExamples)
+{
+    EXPECT_EQ (GetParam().format (GetParam().p), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P (
+    Examples, ValueReadout,
+    ::testing::Values (TextCase { readouts::highCut, 0.0f, "20.0 kHz" }, TextCase { readouts::highCut, 0.5f, "5.0 kHz" },
+                       TextCase { readouts::highCut, 0.9f, "1.0 kHz" }, TextCase { readouts::highCut, 0.905f, "998 Hz" },
+                       TextCase { readouts::highCut, 1.0f, "500 Hz" }, TextCase { readouts::lowCut, 0.0f, "0 Hz" },
+                       TextCase { readouts::lowCut, 0.04f, "20 Hz" }, TextCase { readouts::lowCut, 1.0f, "500 Hz" },
+                       TextCase { readouts::gain, 0.0f, "-90 dB" }, TextCase { readouts::gain, 0.895f, "0 dB" },
+                       TextCase { readouts::gain, 1.0f, "10 dB" }, TextCase { readouts::feedback, 1.0f, "110 %" },
+                       TextCase { readouts::feedback, 0.5f, "55 %" }, TextCase { readouts::percent, 0.5f, "50 %" },
+                       TextCase { readouts::percent, 0.0f, "0 %" }));
