@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config ccache
   juce-modules-source fst-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb x11-utils xdotool fonts-roboto-unhinted
+  xvfb x11-utils xdotool imagemagick fonts-roboto-unhinted
   jalv jackd2 ecasound sordi lv2-dev
 )
 

@@ -369,8 +369,99 @@ TEST_P (Hosted, EditorOpensAndCloses)
 
 INSTANTIATE_TEST_SUITE_P (Formats, Hosted, ::testing::ValuesIn (formats), formatName);
 
+//==============================================================================
+// --window FORMAT SECONDS: shows the plug-in's editor in a real window (for
+// tests that drive it with a pointer under Xvfb), prints where the editor
+// lies on the screen and every parameter change the plug-in reports.
+int runWindowHost (const juce::String& formatName, double seconds)
+{
+    const Format* format = nullptr;
+    for (const auto& f : formats)
+        if (formatName == f.name)
+            format = &f;
+    if (format == nullptr)
+        return 2;
+
+    auto plugin = load (*format, 48000.0, 512);
+    if (plugin == nullptr)
+    {
+        std::printf ("cannot load %s\n", format->name);
+        return 1;
+    }
+    plugin->prepareToPlay (48000.0, 512);
+
+    struct Printer : juce::AudioProcessorParameter::Listener
+    {
+        void parameterValueChanged (int index, float value) override
+        {
+            if (auto* p = plugin->getParameters()[index])
+                std::printf ("param %s %.4f\n", p->getName (100).toRawUTF8(), value);
+            std::fflush (stdout);
+        }
+        void parameterGestureChanged (int, bool) override {}
+        juce::AudioPluginInstance* plugin;
+    } printer;
+    printer.plugin = plugin.get();
+    for (auto* p : plugin->getParameters())
+        p->addListener (&printer);
+
+    // Audio keeps flowing as in a host, so the plug-in's own timers see blocks.
+    struct AudioTimer : juce::Timer
+    {
+        void timerCallback() override
+        {
+            juce::AudioBuffer<float> buffer (2, 512);
+            buffer.clear();
+            juce::MidiBuffer midi;
+            plugin->processBlock (buffer, midi);
+        }
+        juce::AudioPluginInstance* plugin;
+    } audio;
+    audio.plugin = plugin.get();
+    audio.startTimer (10);
+
+    juce::DocumentWindow window ("Selvane test host", juce::Colours::black, 0);
+    window.setUsingNativeTitleBar (true);
+    window.setContentNonOwned (plugin->createEditorIfNeeded(), true);
+    window.setTopLeftPosition (40, 40);
+    window.setVisible (true);
+
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (400);
+    const auto origin = window.getContentComponent()->getScreenPosition();
+    std::printf ("editor at %d %d size %d %d\n", origin.x, origin.y, window.getContentComponent()->getWidth(),
+                 window.getContentComponent()->getHeight());
+    std::fflush (stdout);
+    juce::MessageManager::getInstance()->runDispatchLoopUntil ((int) (seconds * 1000.0));
+
+    audio.stopTimer();
+    for (auto* p : plugin->getParameters())
+        p->removeListener (&printer);
+    if (auto* editor = window.getContentComponent())
+    {
+        window.clearContentComponent();
+        delete editor;
+    }
+    return 0;
+}
+
 int main (int argc, char** argv)
 {
+    if (argc == 4 && juce::String (argv[1]) == "--window")
+    {
+        const auto home = juce::File::createTempFile ("selvane-window-home");
+        home.getChildFile (".lv2").createDirectory();
+        juce::File (SELVANE_LV2_BUNDLE).createSymbolicLink (home.getChildFile (".lv2/Selvane.lv2"), true);
+        setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
+        int result = 0;
+        {
+            juce::ScopedJuceInitialiser_GUI juce;
+            result = runWindowHost (argv[2], juce::String (argv[3]).getDoubleValue());
+            manager.reset();
+        }
+        home.deleteRecursively();
+        return result;
+    }
+
     // JUCE finds LV2 plug-ins by URI in the standard folders only: give this
     // run a private home whose ~/.lv2 holds the freshly built bundle.
     const auto home = juce::File::createTempFile ("selvane-host-home");
