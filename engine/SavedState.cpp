@@ -2,6 +2,7 @@
 // wrapper hosts have always stored: magic 0x21324356, the text's length,
 // the text without an XML declaration, and a closing zero byte.
 
+#include "SavedState.h"
 #include "VelmorAudioProcessor.h"
 
 #include "StateText.h"
@@ -14,7 +15,6 @@ using namespace selvane;
 namespace
 {
 constexpr auto relaxed = std::memory_order_relaxed;
-constexpr juce::uint32 stateMagic = 0x21324356;
 constexpr int stateHeaderSize = 8;
 
 // Element order of the document: parameters by their state tags first.
@@ -59,6 +59,19 @@ std::optional<int> backgroundIndexFrom (const juce::String& text)
 }
 } // namespace
 
+juce::MemoryBlock selvane::wrapStateDocument (const juce::String& text)
+{
+    const auto utf8Length = text.getNumBytesAsUTF8();
+    juce::MemoryBlock block;
+    juce::MemoryOutputStream out (block, false);
+    out.writeInt ((int) stateMagic);
+    out.writeInt ((int) utf8Length);
+    out.write (text.toRawUTF8(), utf8Length);
+    out.writeByte (0);
+    out.flush();
+    return block;
+}
+
 void VelmorAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 {
     juce::XmlElement root (rootTag);
@@ -74,15 +87,7 @@ void VelmorAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 
     addTextElement (root, backgroundTag, juce::String (idxGUI.load (relaxed)));
 
-    const auto text = root.toString (juce::XmlElement::TextFormat().singleLine().withoutHeader());
-    const auto utf8Length = text.getNumBytesAsUTF8();
-
-    destData.reset();
-    juce::MemoryOutputStream out (destData, false);
-    out.writeInt ((int) stateMagic);
-    out.writeInt ((int) utf8Length);
-    out.write (text.toRawUTF8(), utf8Length);
-    out.writeByte (0);
+    destData = wrapStateDocument (root.toString (juce::XmlElement::TextFormat().singleLine().withoutHeader()));
 }
 
 void VelmorAudioProcessor::setStateInformation (const void* data, int sizeInBytes)

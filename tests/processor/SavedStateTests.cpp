@@ -1,5 +1,7 @@
 #include "ProcessorTestHelpers.h"
 
+#include "engine/SavedState.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -17,17 +19,7 @@ const char* freshDocument =
     "<midiMapBalance>-1</midiMapBalance><midiMapPingPong>-1</midiMapPingPong><midiMapDryWet>-1</midiMapDryWet>"
     "<midiMapGain>-1</midiMapGain><midiMapMode>-1</midiMapMode><idxGUI>0</idxGUI></Root>";
 
-// The host's binary block around a document: magic, length, text, zero byte.
-juce::MemoryBlock wrap (const juce::String& document)
-{
-    juce::MemoryBlock block;
-    juce::MemoryOutputStream out (block, false);
-    out.writeInt (0x21324356);
-    out.writeInt ((int) document.getNumBytesAsUTF8());
-    out.write (document.toRawUTF8(), document.getNumBytesAsUTF8());
-    out.writeByte (0);
-    return block;
-}
+juce::MemoryBlock wrap (const juce::String& document) { return selvane::wrapStateDocument (document); }
 
 juce::MemoryBlock stateOf (VelmorAudioProcessor& p)
 {
@@ -74,8 +66,9 @@ TEST (SavedState, FreshInstanceSavesExactlyTheKnownBytes)
     const auto expected = wrap (freshDocument);
     ASSERT_EQ (block.getSize(), expected.getSize());
     EXPECT_EQ (block, expected);
+    EXPECT_EQ (std::string (static_cast<const char*> (block.getData()) + 8, block.getSize() - 9), freshDocument);
     EXPECT_EQ (static_cast<const char*> (block.getData())[block.getSize() - 1], 0);
-    EXPECT_EQ (juce::ByteOrder::littleEndianInt (block.getData()), 0x21324356u);
+    EXPECT_EQ (std::string (static_cast<const char*> (block.getData()), 4), "VC2!");  // 0x21324356, little-endian
     EXPECT_EQ (juce::ByteOrder::littleEndianInt (static_cast<const char*> (block.getData()) + 4), block.getSize() - 9);
 }
 

@@ -4,6 +4,23 @@
 
 namespace artwork
 {
+namespace
+{
+// Makes everything within `radius` of `centre` transparent, with a one-pixel soft edge.
+void clearDisc (juce::Image& image, juce::Point<float> centre, float radius)
+{
+    juce::Image::BitmapData pixels (image, juce::Image::BitmapData::readWrite);
+    for (int y = 0; y < image.getHeight(); ++y)
+        for (int x = 0; x < image.getWidth(); ++x)
+        {
+            const float d = juce::Point<float> ((float) x + 0.5f, (float) y + 0.5f).getDistanceFrom (centre);
+            const float keep = juce::jlimit (0.0f, 1.0f, d - radius);
+            const auto p = pixels.getPixelColour (x, y);
+            pixels.setPixelColour (x, y, p.withAlpha (p.getFloatAlpha() * keep));
+        }
+}
+} // namespace
+
 juce::Image modeTab (const juce::String& word, bool on)
 {
     juce::Image tab (juce::Image::ARGB, 53, 18, true);
@@ -38,15 +55,7 @@ juce::Image gear()
     g.fillPath (wheel);
 
     // the hole
-    juce::Image::BitmapData pixels (image, juce::Image::BitmapData::readWrite);
-    for (int y = 0; y < 22; ++y)
-        for (int x = 0; x < 22; ++x)
-        {
-            const float d = juce::Point<float> ((float) x + 0.5f, (float) y + 0.5f).getDistanceFrom ({ c, c });
-            const float keep = juce::jlimit (0.0f, 1.0f, d - 3.2f);  // anti-aliased edge of a 3.7 px hole
-            const auto p = pixels.getPixelColour (x, y);
-            pixels.setPixelColour (x, y, p.withAlpha (p.getFloatAlpha() * keep));
-        }
+    clearDisc (image, { c, c }, 3.2f);
     return image;
 }
 
@@ -64,15 +73,7 @@ juce::Image sliderRing()
     g.strokePath (ring, juce::PathStrokeType (1.6f));
 
     // the centre stays see-through, shadow included
-    juce::Image::BitmapData pixels (image, juce::Image::BitmapData::readWrite);
-    for (int y = 0; y < 27; ++y)
-        for (int x = 0; x < 27; ++x)
-        {
-            const float d = juce::Point<float> ((float) x + 0.5f, (float) y + 0.5f).getDistanceFrom (c);
-            const float keep = juce::jlimit (0.0f, 1.0f, d - 4.6f);
-            const auto p = pixels.getPixelColour (x, y);
-            pixels.setPixelColour (x, y, p.withAlpha (p.getFloatAlpha() * keep));
-        }
+    clearDisc (image, c, 4.6f);
     return image;
 }
 

@@ -4,6 +4,7 @@
 #include "DemoPhrase.h"
 #include "RenderOptions.h"
 
+#include "engine/SavedState.h"
 #include "engine/VelmorAudioProcessor.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
@@ -115,20 +116,13 @@ juce::MemoryBlock readStateFile (const std::string& path)
 
     // A host's binary block starts with the wrapper's magic number; anything
     // else must be the bare XML document, which gets the same wrapper.
-    if (data.getSize() >= 4 && juce::ByteOrder::littleEndianInt (data.getData()) == 0x21324356)
+    if (data.getSize() >= 4 && juce::ByteOrder::littleEndianInt (data.getData()) == selvane::stateMagic)
         return data;
 
     const auto text = data.toString();
     if (juce::parseXML (text) == nullptr)
         throw RenderError { path + " is neither a saved Selvane state nor an XML document" };
-
-    juce::MemoryBlock wrapped;
-    juce::MemoryOutputStream out (wrapped, false);
-    out.writeInt (0x21324356);
-    out.writeInt ((int) text.getNumBytesAsUTF8());
-    out.write (text.toRawUTF8(), text.getNumBytesAsUTF8());
-    out.writeByte (0);
-    return wrapped;
+    return selvane::wrapStateDocument (text);
 }
 
 void writeStateFile (VelmorAudioProcessor& processor, const std::string& path)
