@@ -30,6 +30,13 @@ float clampTo (float value, float limit) noexcept
     return std::min (std::max (value, -limit), limit);
 }
 
+// What enters the memory: clamped, and a NaN enters as silence so it cannot
+// circulate in the loop for ever.
+float memoryInput (float value) noexcept
+{
+    return value != value ? 0.0f : clampTo (value, memoryInputLimit);
+}
+
 struct DryWetGains
 {
     float dry, wet;
@@ -203,8 +210,8 @@ void EchoDelayLine::runStereo (const float* inL, const float* inR, float* outL, 
         const float a = inL[i] + s.left.feedbackSample;
         const float b = inR[i] + s.right.feedbackSample;
         const float p = s.pingPongCurrent;
-        bufferL[s.writeIndex] = s.feedbackCurrent * clampTo (a * (1.0f - p) + b * p, memoryInputLimit);
-        bufferR[s.writeIndex] = s.feedbackCurrent * clampTo (b * (1.0f - p) + a * p, memoryInputLimit);
+        bufferL[s.writeIndex] = s.feedbackCurrent * memoryInput (a * (1.0f - p) + b * p);
+        bufferR[s.writeIndex] = s.feedbackCurrent * memoryInput (b * (1.0f - p) + a * p);
 
         if constexpr (glide)
             glideDelay (s, goals.delay);
@@ -252,7 +259,7 @@ void EchoDelayLine::runMono (const float* in, float* out, int numSamples, const 
             s.feedbackCurrent = smoothTowards (s.feedbackCurrent, goals.feedback);
 
         const float input = in[i];  // read before out[i] is written: in-place is safe
-        buffer[s.writeIndex] = s.feedbackCurrent * clampTo (input + s.left.feedbackSample, memoryInputLimit);
+        buffer[s.writeIndex] = s.feedbackCurrent * memoryInput (input + s.left.feedbackSample);
 
         if constexpr (glide)
             glideDelay (s, goals.delay);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace selvane
 {
@@ -39,9 +40,16 @@ float tempoNoteDelaySamples (int noteIndex, double bpm, double denominator, floa
     return (float) ((double) lengthTimesSixty / bpm * denominator * (double) sampleRate);
 }
 
+// Far outside 0..1 (only a misbehaving host sends such values) the loop gain
+// is held to a million, so the loop's arithmetic can never overflow.
 float loopGainFor (float x) noexcept
 {
-    return x * 110.0f / 100.0f;
+    return std::clamp (x * 110.0f / 100.0f, -1.0e6f, 1.0e6f);
+}
+
+float balanceTargetFor (float x) noexcept
+{
+    return std::clamp (x, -1.0e6f, 1.0e6f);
 }
 
 float highCutFrequencyFor (float x) noexcept
@@ -65,7 +73,7 @@ float outputGainFor (float x) noexcept
 {
     const float levelDb = 100.0f * x - 90.0f;
     if (levelDb > -100.0f)
-        return (float) std::pow (10.0, 0.05 * (double) levelDb);
+        return (float) std::min (std::pow (10.0, 0.05 * (double) levelDb), (double) std::numeric_limits<float>::max());
     return 0.0f;
 }
 

@@ -79,8 +79,12 @@ int syncNoteIndexFor (float x) noexcept;
 // The delay in samples of one tempo note at a tempo and time-signature denominator.
 float tempoNoteDelaySamples (int noteIndex, double bpm, double denominator, float sampleRate) noexcept;
 
-// "DelayFeedback": loop gain 1.1x, not clamped.
+// "DelayFeedback": loop gain 1.1x, not clamped within any range a host
+// could mean (only held to +-1e6 so the loop stays finite).
 float loopGainFor (float x) noexcept;
+
+// "Balance": the target as set, held to +-1e6 for the same reason.
+float balanceTargetFor (float x) noexcept;
 
 // "HighCut": corner of the loop's low-pass, 20 kHz at 0 falling to 500 Hz at 1.
 float highCutFrequencyFor (float x) noexcept;
@@ -91,7 +95,8 @@ float lowCutFrequencyFor (float x) noexcept;
 // One-pole coefficient e^(-2 pi f / rate), with f / rate kept within 0..1.
 float onePoleCoefficientFor (float cornerHz, float sampleRate) noexcept;
 
-// "Gain": 100x - 90 dB as a linear factor; silence at or below -100 dB.
+// "Gain": 100x - 90 dB as a linear factor; silence at or below -100 dB;
+// never more than the largest finite float.
 float outputGainFor (float x) noexcept;
 
 // "Gain" driven by a MIDI controller follows a square-root law so the middle

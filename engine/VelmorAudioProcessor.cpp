@@ -23,6 +23,13 @@ float finiteOrZero (float sample) noexcept
 {
     return std::isfinite (sample) ? sample : 0.0f;
 }
+
+// Full scale, and never a NaN: whatever a hostile host did upstream, what
+// leaves the plug-in is a number.
+float clipToFullScale (float sample) noexcept
+{
+    return sample != sample ? 0.0f : juce::jlimit (-1.0f, 1.0f, sample);
+}
 } // namespace
 
 //==============================================================================
@@ -174,7 +181,7 @@ void VelmorAudioProcessor::applyParameter (int index, float x)
         case kDelayTime:     applyDelayTime (x); break;
         case kDelayFeedback: delayLine.setFeedback (loopGainFor (x)); break;
         case kMode:          applyMode (x); break;
-        case kBalance:       balanceTarget.store (x, relaxed); break;
+        case kBalance:       balanceTarget.store (balanceTargetFor (x), relaxed); break;
         case kPingPong:      delayLine.setPingPong (x); break;
         case kHighCut:       delayLine.setLowPassCoefficient (onePoleCoefficientFor (highCutFrequencyFor (x), rate)); break;
         case kLowCut:        delayLine.setHighPassCoefficient (onePoleCoefficientFor (lowCutFrequencyFor (x), rate)); break;
@@ -326,7 +333,7 @@ void VelmorAudioProcessor::processChunk (juce::AudioBuffer<float>& buffer, int s
     {
         float* samples = buffer.getWritePointer (channel, start);
         for (int i = 0; i < numSamples; ++i)
-            samples[i] = juce::jlimit (-1.0f, 1.0f, samples[i]);
+            samples[i] = clipToFullScale (samples[i]);
     }
 }
 

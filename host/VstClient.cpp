@@ -5,6 +5,9 @@
 //    (major x 100 + minor x 10 + patch), where JUCE 7 reports 0x10100.
 //  - "can do" queries: only the documented capabilities are claimed; JUCE 7
 //    also claims "supportsViewDpiScaling" and Cockos' extensions.
+//  - Blocks longer than the size the host announced are handed to JUCE's
+//    adapter in pieces: its scratch buffers hold only the announced size, and
+//    it writes past them when a host sends more.
 //
 // This file takes the place of the framework's own VST 2.x translation unit
 // (see CMakeLists.txt), so it can reach the adapter's AEffect record.
@@ -13,6 +16,8 @@
 
 #include "VstHooks.h"
 
+#include <array>
+#include <atomic>
 #include <cstring>
 
 namespace
@@ -21,6 +26,69 @@ constexpr juce::int32 vstVersionNumber = ((JucePlugin_VersionCode >> 16) & 0xff)
                                        + ((JucePlugin_VersionCode >> 8) & 0xff) * 10 + (JucePlugin_VersionCode & 0xff);
 
 Vst2::AEffectDispatcherProc frameworkDispatcher = nullptr;
+Vst2::AEffectProcessProc frameworkProcessReplacing = nullptr;
+
+// Which processor each open effect wraps, for the audio thread to find its
+// block size without a lock: written when an instance is adopted, cleared
+// when the host closes it.
+struct AdoptedInstance
+{
+    std::atomic<Vst2::AEffect*> effect { nullptr };
+    std::atomic<juce::AudioProcessor*> processor { nullptr };
+};
+std::array<AdoptedInstance, 256> adoptedInstances;
+
+juce::AudioProcessor* processorOf (Vst2::AEffect* effect)
+{
+    for (auto& slot : adoptedInstances)
+        if (slot.effect.load (std::memory_order_acquire) == effect)
+            return slot.processor.load (std::memory_order_relaxed);
+    return nullptr;
+}
+
+void remember (Vst2::AEffect* effect, juce::AudioProcessor& processor)
+{
+    for (auto& slot : adoptedInstances)
+    {
+        Vst2::AEffect* empty = nullptr;
+        slot.processor.store (&processor, std::memory_order_relaxed);
+        if (slot.effect.compare_exchange_strong (empty, effect, std::memory_order_release))
+            return;
+    }
+}
+
+void forget (Vst2::AEffect* effect)
+{
+    for (auto& slot : adoptedInstances)
+    {
+        auto* expected = effect;
+        if (slot.effect.compare_exchange_strong (expected, nullptr, std::memory_order_acq_rel))
+            return;
+    }
+}
+
+// Hands a block to the adapter in pieces no longer than the block size it was prepared for.
+void selvaneProcessReplacing (Vst2::AEffect* effect, float** inputs, float** outputs, int numSamples)
+{
+    auto* processor = processorOf (effect);
+    const int maximum = processor != nullptr ? processor->getBlockSize() : 0;
+    if (maximum <= 0 || numSamples <= maximum || effect->numInputs > 64 || effect->numOutputs > 64)
+    {
+        frameworkProcessReplacing (effect, inputs, outputs, numSamples);
+        return;
+    }
+
+    float* ins[64];
+    float* outs[64];
+    for (int start = 0; start < numSamples; start += maximum)
+    {
+        for (int c = 0; c < effect->numInputs; ++c)
+            ins[c] = inputs[c] + start;
+        for (int c = 0; c < effect->numOutputs; ++c)
+            outs[c] = outputs[c] + start;
+        frameworkProcessReplacing (effect, ins, outs, juce::jmin (maximum, numSamples - start));
+    }
+}
 
 bool isCapabilityWeDoNotClaim (const void* text)
 {
@@ -35,6 +103,8 @@ Vst2::t_fstPtrInt selvaneDispatcher (Vst2::AEffect* effect, int opcode, int inde
 {
     if (opcode == Vst2::effGetVendorVersion)
         return vstVersionNumber;
+    if (opcode == Vst2::effClose)
+        forget (effect);
     if (opcode == Vst2::effCanDo && ptr != nullptr && isCapabilityWeDoNotClaim (ptr))
         return 0;
     return frameworkDispatcher (effect, opcode, index, value, ptr, opt);
@@ -48,8 +118,11 @@ void adoptSelvaneAnswers (juce::AudioProcessor& processor)
     {
         auto* effect = wrapper->getAEffect();
         effect->version = vstVersionNumber;
-        frameworkDispatcher = effect->dispatcher;  // the same function for every instance
+        frameworkDispatcher = effect->dispatcher;  // the same functions for every instance
         effect->dispatcher = selvaneDispatcher;
+        frameworkProcessReplacing = effect->processReplacing;
+        effect->processReplacing = selvaneProcessReplacing;
+        remember (effect, processor);
     }
 }
 

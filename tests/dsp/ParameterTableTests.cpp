@@ -100,6 +100,16 @@ TEST (ParameterTable, OutputGainIsDecibelsFromMinus90ToPlus10)
     EXPECT_NEAR (outputGainFor (0.0f), 3.162e-5f, 1.0e-8);
     EXPECT_EQ (outputGainFor (-0.1f), 0.0f);  // -100 dB and below is silence
     EXPECT_EQ (outputGainFor (-5.0f), 0.0f);
+    EXPECT_EQ (outputGainFor (10.0f), std::numeric_limits<float>::max());  // +910 dB: as loud as a float gets
+}
+
+TEST (ParameterTable, TargetsFarOutsideTheRangeStayFinite)
+{
+    EXPECT_EQ (loopGainFor (3.0e38f), 1.0e6f);
+    EXPECT_EQ (loopGainFor (-3.0e38f), -1.0e6f);
+    EXPECT_FLOAT_EQ (loopGainFor (2.0f), 2.2f);  // merely out of range: as the law says
+    EXPECT_EQ (balanceTargetFor (-std::numeric_limits<float>::max()), -1.0e6f);
+    EXPECT_EQ (balanceTargetFor (0.3f), 0.3f);
 }
 
 TEST (ParameterTable, ControllerDrivenGainFollowsTheSquareRootLaw)

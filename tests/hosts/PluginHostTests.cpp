@@ -1,7 +1,7 @@
 // Loads the built VST 2.x, VST3 and LV2 binaries with JUCE's own hosting
 // classes and checks what a DAW sees and hears.
 
-#include <juce_audio_processors/juce_audio_processors.h>
+#include "HostTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -9,57 +9,10 @@
 #include <cstring>
 #include <thread>
 
+using namespace host_testing;
+
 namespace
 {
-struct Format
-{
-    const char* name;       // JUCE's format name
-    const char* location;   // the file or bundle to load, or the LV2 URI
-};
-
-const Format formats[] = {
-    { "VST", SELVANE_VST2_PATH },
-    { "VST3", SELVANE_VST3_PATH },
-    { "LV2", SELVANE_LV2_URI },
-};
-
-std::unique_ptr<juce::AudioPluginFormatManager> manager;
-
-juce::AudioPluginFormatManager& formatManager()
-{
-    if (manager == nullptr)
-    {
-        manager = std::make_unique<juce::AudioPluginFormatManager>();
-        manager->addDefaultFormats();
-    }
-    return *manager;
-}
-
-std::unique_ptr<juce::AudioPluginInstance> load (const Format& format, double rate = 48000.0, int block = 512)
-{
-    for (auto* f : formatManager().getFormats())
-    {
-        if (f->getName() != format.name)
-            continue;
-        juce::OwnedArray<juce::PluginDescription> found;
-        f->findAllTypesForFile (found, format.location);
-        if (found.isEmpty())
-            return nullptr;
-        juce::String error;
-        auto instance = formatManager().createPluginInstance (*found[0], rate, block, error);
-        return instance;
-    }
-    return nullptr;
-}
-
-juce::AudioProcessorParameter* parameterNamed (juce::AudioPluginInstance& p, const juce::String& name)
-{
-    for (auto* param : p.getParameters())
-        if (param->getName (100) == name)
-            return param;
-    return nullptr;
-}
-
 void setParameter (juce::AudioPluginInstance& p, const juce::String& name, float value)
 {
     auto* param = parameterNamed (p, name);
@@ -84,30 +37,6 @@ void runBlocks (juce::AudioPluginInstance& p, juce::AudioBuffer<float>& buffer, 
     audioThread.join();
     juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
 }
-
-// JUCE 7.0.5's LV2 host writes its state Turtle without the prefixes it uses,
-// and then cannot read it back. Restoring them lets the test reach the
-// plug-in's own state code through the real host.
-juce::MemoryBlock withLv2Prefixes (const juce::MemoryBlock& state)
-{
-    const juce::String prefixes = "@prefix atom: <http://lv2plug.in/ns/ext/atom#> .\n"
-                                  "@prefix lv2: <http://lv2plug.in/ns/lv2core#> .\n"
-                                  "@prefix pset: <http://lv2plug.in/ns/ext/presets#> .\n"
-                                  "@prefix rdf: <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
-                                  "@prefix rdfs: <http://www.w3.org/2000/01/rdf-schema#> .\n"
-                                  "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
-                                  "@prefix xsd: <http://www.w3.org/2001/XMLSchema#> .\n";
-    if (state.toString().startsWith ("@prefix"))
-        return state;
-    const auto text = prefixes + state.toString();
-    return juce::MemoryBlock (text.toRawUTF8(), text.getNumBytesAsUTF8());
-}
-
-juce::MemoryBlock restorable (const juce::MemoryBlock& state, const juce::String& format)
-{
-    return format == "LV2" ? withLv2Prefixes (state) : state;
-}
-
 // Gives "DryWet" controller 20 inside a host's saved state, as MIDI learn
 // would have: the plug-in's document is edited in place ("-1" becomes "20",
 // same length) wherever the format keeps it.
@@ -151,40 +80,6 @@ juce::MemoryBlock withDryWetOnController20 (const juce::MemoryBlock& hostState, 
     text = text.substring (0, start) + editBase64 (text.substring (start, end)) + text.substring (end);
     return juce::MemoryBlock (text.toRawUTF8(), text.getNumBytesAsUTF8());
 }
-
-// The plug-in's own document, as the host keeps it inside its saved state.
-juce::String pluginDocumentIn (const juce::MemoryBlock& hostState, const juce::String& format)
-{
-    auto documentAt = [] (const juce::MemoryBlock& block) {
-        const auto* bytes = static_cast<const char*> (block.getData());
-        for (size_t i = 0; i + 5 < block.getSize(); ++i)
-            if (std::memcmp (bytes + i, "<Root", 5) == 0)
-                return juce::String::fromUTF8 (bytes + i, (int) std::strlen (bytes + i));
-        return juce::String();
-    };
-    auto decoded = [&] (const juce::String& encoded) {
-        juce::MemoryBlock inner;
-        inner.fromBase64Encoding (encoded);
-        inner.append ("", 1);
-        return documentAt (inner);
-    };
-    if (format == "VST")
-    {
-        juce::MemoryBlock terminated (hostState);
-        terminated.append ("", 1);
-        return documentAt (terminated);
-    }
-    if (format == "VST3")
-    {
-        auto xml = juce::AudioProcessor::getXmlFromBinary (hostState.getData(), (int) hostState.getSize());
-        auto* component = xml != nullptr ? xml->getChildByName ("IComponent") : nullptr;
-        return component != nullptr ? decoded (component->getAllSubText()) : juce::String();
-    }
-    const auto text = hostState.toString();
-    const auto start = text.indexOf ("StateString> \"") + 14;
-    return decoded (text.substring (start, text.indexOfChar (start, '"')));
-}
-
 // "DryWet" as the plug-in itself holds it, read through the host's saved state.
 float savedDryWet (juce::AudioPluginInstance& p, const juce::String& format)
 {
@@ -307,7 +202,7 @@ TEST_P (Hosted, StateSavedByOneInstanceRestoresAnother)
 
     juce::MemoryBlock saved;
     a->getStateInformation (saved);
-    const auto state = restorable (saved, GetParam().name);
+    const auto state = restorableState (saved, GetParam().name);
     b->setStateInformation (state.getData(), (int) state.getSize());
     runBlocks (*b, buffer, 1);  // LV2 hosts read parameters back after a block
 
@@ -324,7 +219,7 @@ TEST_P (Hosted, ControlChangeDrivesItsAssignedParameterAndTheAssignmentSurvivesA
     juce::MemoryBlock fresh;
     a->getStateInformation (fresh);
     const auto assigned = withDryWetOnController20 (fresh, format);
-    ASSERT_NE (assigned, restorable (fresh, format)) << "the assignment was not written into the host's state";
+    ASSERT_NE (assigned, restorableState (fresh, format)) << "the assignment was not written into the host's state";
     a->setStateInformation (assigned.getData(), (int) assigned.getSize());
 
     juce::AudioBuffer<float> buffer (2, 512);
@@ -340,7 +235,7 @@ TEST_P (Hosted, ControlChangeDrivesItsAssignedParameterAndTheAssignmentSurvivesA
     // A fresh instance restored from the host's state keeps the assignment.
     juce::MemoryBlock saved;
     a->getStateInformation (saved);
-    const auto state = restorable (saved, format);
+    const auto state = restorableState (saved, format);
     auto b = load (GetParam());
     ASSERT_NE (b, nullptr);
     b->prepareToPlay (48000.0, 512);
@@ -448,34 +343,17 @@ int main (int argc, char** argv)
 {
     if (argc == 4 && juce::String (argv[1]) == "--window")
     {
-        const auto home = juce::File::createTempFile ("selvane-window-home");
-        home.getChildFile (".lv2").createDirectory();
-        juce::File (SELVANE_LV2_BUNDLE).createSymbolicLink (home.getChildFile (".lv2/Selvane.lv2"), true);
-        setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
-        int result = 0;
-        {
-            juce::ScopedJuceInitialiser_GUI juce;
-            result = runWindowHost (argv[2], juce::String (argv[3]).getDoubleValue());
-            manager.reset();
-        }
-        home.deleteRecursively();
+        const PrivateLv2Home lv2Home;
+        const juce::ScopedJuceInitialiser_GUI juce;
+        const int result = runWindowHost (argv[2], juce::String (argv[3]).getDoubleValue());
+        releaseFormatManager();
         return result;
     }
 
-    // JUCE finds LV2 plug-ins by URI in the standard folders only: give this
-    // run a private home whose ~/.lv2 holds the freshly built bundle.
-    const auto home = juce::File::createTempFile ("selvane-host-home");
-    home.getChildFile (".lv2").createDirectory();
-    juce::File (SELVANE_LV2_BUNDLE).createSymbolicLink (home.getChildFile (".lv2/Selvane.lv2"), true);
-    setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
-
-    int result = 0;
-    {
-        juce::ScopedJuceInitialiser_GUI juce;
-        ::testing::InitGoogleTest (&argc, argv);
-        result = RUN_ALL_TESTS();
-        manager.reset();
-    }
-    home.deleteRecursively();
+    const PrivateLv2Home lv2Home;
+    const juce::ScopedJuceInitialiser_GUI juce;
+    ::testing::InitGoogleTest (&argc, argv);
+    const int result = RUN_ALL_TESTS();
+    releaseFormatManager();
     return result;
 }

@@ -267,3 +267,42 @@ TEST (BlockProcessing, LayoutsOfferedAreTheThreeAndNoOther)
     EXPECT_FALSE (supports (2, 1));
     EXPECT_FALSE (supports (3, 3));
 }
+
+TEST (BlockProcessing, ParametersFarOutOfRangeNeverMakeTheOutputNonFinite)
+{
+    // What a misbehaving VST 2.x host can send: values no mapping was made for.
+    const std::pair<int, float> hostile[] = { { kGain, 10.0f },
+                                              { kDelayFeedback, 3.0e38f },
+                                              { kBalance, -std::numeric_limits<float>::max() },
+                                              { kPingPong, 1.0e30f } };
+    VelmorAudioProcessor p;
+    p.prepareToPlay (48000.0, 512);
+    for (auto [index, value] : hostile)
+        p.setParameter (index, value);
+
+    juce::MidiBuffer midi;
+    for (int block = 0; block < 200; ++block)
+    {
+        auto buffer = constantBlock (2, 512, { block % 3 == 0 ? 0.0f : 0.7f, -0.4f });
+        p.processBlock (buffer, midi);
+        for (int c = 0; c < 2; ++c)
+            for (int i = 0; i < 512; ++i)
+            {
+                const float s = buffer.getSample (c, i);
+                ASSERT_TRUE (std::isfinite (s) && std::abs (s) <= 1.0f) << "block " << block << ": " << s;
+            }
+    }
+
+    // ... and the instance recovers once sensible values return
+    p.setParameter (kGain, 0.9f);
+    p.setParameter (kDelayFeedback, 0.0f);
+    p.setParameter (kBalance, 0.5f);
+    p.setParameter (kDryWet, 0.0f);
+    for (int block = 0; block < 400; ++block)
+    {
+        auto buffer = constantBlock (2, 512, { 0.25f, 0.25f });
+        p.processBlock (buffer, midi);
+        if (block == 399)
+            EXPECT_NEAR (buffer.getSample (0, 511), 0.25f, 1.0e-3);
+    }
+}
