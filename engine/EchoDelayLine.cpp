@@ -30,11 +30,13 @@ float clampTo (float value, float limit) noexcept
     return std::min (std::max (value, -limit), limit);
 }
 
-// What enters the memory: clamped, and a NaN enters as silence so it cannot
-// circulate in the loop for ever.
+// What enters the memory: clamped to +-2. The limit comes first in the max,
+// so a NaN (which nothing upstream should let through) becomes the limit
+// rather than circulating in the loop for ever; finite values are clamped
+// exactly as by clampTo, without a branch.
 float memoryInput (float value) noexcept
 {
-    return value != value ? 0.0f : clampTo (value, memoryInputLimit);
+    return std::min (std::max (-memoryInputLimit, value), memoryInputLimit);
 }
 
 struct DryWetGains

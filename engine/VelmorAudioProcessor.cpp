@@ -28,7 +28,8 @@ float finiteOrZero (float sample) noexcept
 // leaves the plug-in is a number.
 float clipToFullScale (float sample) noexcept
 {
-    return sample != sample ? 0.0f : juce::jlimit (-1.0f, 1.0f, sample);
+    const float number = sample == sample ? sample : 0.0f;
+    return std::min (std::max (number, -1.0f), 1.0f);
 }
 } // namespace
 
