@@ -5,7 +5,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all setup configure build demo test bench install artwork snapshot clean
+.PHONY: all setup configure build demo test bench install artwork snapshot sanitize clean
 
 all: build
 
@@ -22,8 +22,15 @@ demo: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target selvane-render
 	$(BUILD_DIR)/tools/selvane-render --demo demo-out.wav
 
+# The concurrency test under ThreadSanitizer first (a build of its own), then
+# the whole suite.
 test: build
+	JOBS=$(JOBS) bash scripts/sanitizer-tests.sh thread
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# The unit tests under AddressSanitizer + UBSan (a slow build: not part of make test).
+sanitize: setup
+	JOBS=$(JOBS) bash scripts/sanitizer-tests.sh address
 
 bench: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target selvane-bench
@@ -44,4 +51,4 @@ install: build
 	bash scripts/install-plugins.sh $(BUILD_DIR) $(PREFIX)
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) build-tsan build-asan
