@@ -139,6 +139,17 @@ TEST_P (Hosted, OffersTheNineParametersWithTheirDefaultsAndTexts)
     EXPECT_FALSE (p->producesMidi());
 }
 
+TEST_P (Hosted, Vst3HostsAreToldTheEchoesMayRingForEver)
+{
+    auto p = load (GetParam());
+    ASSERT_NE (p, nullptr);
+    p->prepareToPlay (48000.0, 512);
+    if (juce::String (GetParam().name) == "VST3")
+        EXPECT_GT (p->getTailLengthSeconds(), 1.0e6);
+    else if (juce::String (GetParam().name) == "VST")
+        EXPECT_EQ (p->getTailLengthSeconds(), 0.0);
+}
+
 TEST_P (Hosted, AcceptsTheThreeLayoutsAndRefusesOthers)
 {
     auto p = load (GetParam());

@@ -220,3 +220,14 @@ TEST (ParameterModel, GesturesAndNotificationsReachTheHost)
     EXPECT_EQ (host.changes[0], std::make_pair ((int) kDryWet, 0.8f));
     EXPECT_EQ (p.getParameter (kDryWet), 0.8f);
 }
+
+TEST (ParameterModel, TailIsZeroExceptForVst3HostsWhichAreToldItIsInfinite)
+{
+    juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_VST3);
+    VelmorAudioProcessor vst3;
+    juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_VST);
+    VelmorAudioProcessor vst2;
+    juce::AudioProcessor::setTypeOfNextNewPlugin (juce::AudioProcessor::wrapperType_Undefined);
+    EXPECT_EQ (vst3.getTailLengthSeconds(), std::numeric_limits<double>::infinity());
+    EXPECT_EQ (vst2.getTailLengthSeconds(), 0.0);
+}
