@@ -183,7 +183,7 @@ VelmorAudioProcessorEditor::VelmorAudioProcessorEditor (VelmorAudioProcessor& p)
     backgroundImage = backgroundPicture (0);
 
     buttonEngrenage->setClickingTogglesState (true);
-    for (auto* button : { buttonModeShort.get(), buttonModeMedium.get(), buttonModeLong.get(), buttonModeSync.get() })
+    for (auto* button : modeButtons())
         button->setClickingTogglesState (true);
 
     setSize (620, 305);
@@ -321,11 +321,21 @@ int VelmorAudioProcessorEditor::getControlParameterIndex (juce::Component& compo
     return parameterIndexForComponentName (component.getName());
 }
 
+std::array<juce::Slider*, 9> VelmorAudioProcessorEditor::parameterSliders() const
+{
+    return { sliderLowPass.get(), sliderDelayTime.get(), sliderDelayFeedback.get(), sliderPingPong.get(), sliderHighPass.get(),
+             sliderDryWet.get(),  sliderBalance.get(),   sliderGain.get(),          sliderMode.get() };
+}
+
+std::array<juce::Button*, 4> VelmorAudioProcessorEditor::modeButtons() const
+{
+    return { buttonModeShort.get(), buttonModeMedium.get(), buttonModeLong.get(), buttonModeSync.get() };
+}
+
 int VelmorAudioProcessorEditor::parameterIndexOf (const juce::Slider* slider) const
 {
-    const juce::Slider* sliders[] = { sliderLowPass.get(), sliderDelayTime.get(), sliderDelayFeedback.get(), sliderPingPong.get(),
-                                      sliderHighPass.get(), sliderDryWet.get(), sliderBalance.get(), sliderGain.get(), sliderMode.get() };
-    for (size_t i = 0; i < std::size (sliders); ++i)
+    const auto sliders = parameterSliders();
+    for (size_t i = 0; i < sliders.size(); ++i)
         if (slider == sliders[i])
             return parameterControls[i].parameter;
     return -1;
@@ -377,10 +387,10 @@ void VelmorAudioProcessorEditor::sliderDragEnded (juce::Slider* slider)
 //==============================================================================
 void VelmorAudioProcessorEditor::buttonClicked (juce::Button* button)
 {
-    juce::Button* modeButtons[] = { buttonModeShort.get(), buttonModeMedium.get(), buttonModeLong.get(), buttonModeSync.get() };
+    const auto modes = modeButtons();
     for (int mode = 0; mode < 4; ++mode)
     {
-        if (button != modeButtons[mode])
+        if (button != modes[(size_t) mode])
             continue;
         // The buttons toggle themselves; the lit one clicked again stays lit.
         if (button->getToggleState())
@@ -414,8 +424,8 @@ void VelmorAudioProcessorEditor::switchBackground()
 void VelmorAudioProcessorEditor::updateModeButtons()
 {
     currentMode = processor.delayMode.load();
-    juce::Button* modeButtons[] = { buttonModeShort.get(), buttonModeMedium.get(), buttonModeLong.get(), buttonModeSync.get() };
-    for (auto* button : modeButtons)
+    const auto modes = modeButtons();
+    for (auto* button : modes)
         button->setToggleState (false, juce::dontSendNotification);
 
     if (currentMode == modeSync)
@@ -425,7 +435,7 @@ void VelmorAudioProcessorEditor::updateModeButtons()
     }
     else
     {
-        modeButtons[juce::jlimit (0, 2, currentMode)]->setToggleState (true, juce::dontSendNotification);
+        modes[(size_t) juce::jlimit (0, 2, currentMode)]->setToggleState (true, juce::dontSendNotification);
         sliderDelayTime->setRange (processor.modeMinSeconds.load(), processor.modeMaxSeconds.load(), 0.001);
     }
 }
@@ -436,8 +446,7 @@ void VelmorAudioProcessorEditor::setMidiLearn (bool on)
         processor.midiLearnTarget.store (-1);
     processor.midiLearnActive.store (on);
 
-    for (auto* slider : { sliderLowPass.get(), sliderDelayTime.get(), sliderDelayFeedback.get(), sliderPingPong.get(),
-                          sliderHighPass.get(), sliderDryWet.get(), sliderBalance.get(), sliderGain.get(), sliderMode.get() })
+    for (auto* slider : parameterSliders())
         slider->getProperties().set (AltLookAndFeel::midiLearnProperty, on);
     sliderMode->setVisible (on);
 }
@@ -452,19 +461,18 @@ void VelmorAudioProcessorEditor::timerCallback()
 
     if (learning)
     {
-        const juce::Slider* sliders[] = { sliderLowPass.get(), sliderDelayTime.get(), sliderDelayFeedback.get(), sliderPingPong.get(),
-                                          sliderHighPass.get(), sliderDryWet.get(), sliderBalance.get(), sliderGain.get(), sliderMode.get() };
+        const auto sliders = parameterSliders();
         int target = -1;
-        for (size_t i = 0; i < std::size (sliders) && target < 0; ++i)
+        for (size_t i = 0; i < sliders.size() && target < 0; ++i)
             if (sliders[i]->isMouseOverOrDragging())
                 target = parameterControls[i].parameter;
         processor.midiLearnTarget.store (target);
     }
 
-    const juce::Button* modeButtons[] = { buttonModeShort.get(), buttonModeMedium.get(), buttonModeLong.get(), buttonModeSync.get() };
+    const auto modes = modeButtons();
     int hoveredMode = -1;
     for (int mode = 0; mode < 4 && hoveredMode < 0; ++mode)
-        if (modeButtons[mode]->isMouseOverOrDragging())
+        if (modes[(size_t) mode]->isMouseOverOrDragging())
             hoveredMode = mode;
     if (hoveredMode >= 0)
     {

@@ -38,6 +38,9 @@ public:
     static int parameterIndexForComponentName (const juce::String& name);
 
 private:
+    // The nine parameter controls in the order the editor examines them, and the four mode buttons.
+    std::array<juce::Slider*, 9> parameterSliders() const;
+    std::array<juce::Button*, 4> modeButtons() const;
     int parameterIndexOf (const juce::Slider*) const;
     double parameterValueFor (const juce::Slider&, int index) const;
     void refreshFromProcessor();

@@ -418,11 +418,10 @@ void VelmorAudioProcessor::captureScope (const juce::AudioBuffer<float>& buffer,
     const int count = juce::jmin (numSamples, scopeLength);
     scopeNumSamples.store (count, relaxed);
 
-    for (int channel = 0; channel < juce::jmin (numOutputs, 2); ++channel)
+    // Only a stereo output fills the right scope; a mono one leaves it as it was.
+    const int channels = numOutputs == 2 ? 2 : juce::jmin (numOutputs, 1);
+    for (int channel = 0; channel < channels; ++channel)
     {
-        // A mono output leaves the right scope as it was.
-        if (channel == 1 && numOutputs != 2)
-            break;
         const float* samples = buffer.getReadPointer (channel);
         for (int i = 0; i < count; ++i)
             scopeBuffers[(size_t) channel][(size_t) i].store (samples[i], relaxed);
