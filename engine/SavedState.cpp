@@ -7,7 +7,9 @@
 
 #include "StateText.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 using namespace selvane;
@@ -23,12 +25,64 @@ constexpr std::array<int, numParameters> savedParameterOrder {
 };
 
 constexpr const char* rootTag = "Root";
+
+// The document is two levels deep. The XML reader descends one call per level,
+// so a corrupt or hostile state nested many thousands deep would overflow the
+// host thread's stack: anything deeper than this is refused before parsing.
+constexpr int deepestAcceptedNesting = 16;
 constexpr const char* midiChannelTag = "idxMidiChannel";
 constexpr const char* backgroundTag = "idxGUI";
 
 void addTextElement (juce::XmlElement& root, const char* tag, const juce::String& text)
 {
     root.createNewChildElement (tag)->addTextElement (text);
+}
+
+// How deeply the elements of an XML text nest, from its tags alone: comments,
+// CDATA sections, declarations and quoted attribute values are stepped over.
+int deepestNestingIn (const char* text, int length)
+{
+    auto startsWith = [&] (int at, const char* what) {
+        const auto n = (int) std::strlen (what);
+        return at + n <= length && std::memcmp (text + at, what, (size_t) n) == 0;
+    };
+    auto skipPast = [&] (int at, const char* what) {
+        const auto n = (int) std::strlen (what);
+        for (; at + n <= length; ++at)
+            if (std::memcmp (text + at, what, (size_t) n) == 0)
+                return at + n;
+        return length;
+    };
+
+    int depth = 0, deepest = 0;
+    for (int i = 0; i < length;)
+    {
+        if (text[i] != '<')                   { ++i; continue; }
+        if (startsWith (i, "<!--"))           { i = skipPast (i, "-->"); continue; }
+        if (startsWith (i, "<![CDATA["))      { i = skipPast (i, "]]>"); continue; }
+        if (startsWith (i, "<?") || startsWith (i, "<!")) { i = skipPast (i, ">"); continue; }
+
+        const bool closing = startsWith (i, "</");
+        int end = i + 1;
+        while (end < length && text[end] != '>')
+        {
+            if (text[end] == '"' || text[end] == '\'')
+            {
+                const char quote = text[end++];
+                while (end < length && text[end] != quote)
+                    ++end;
+            }
+            ++end;
+        }
+        const bool selfClosing = ! closing && end < length && text[end - 1] == '/';
+
+        if (closing)
+            depth = std::max (0, depth - 1);
+        else if (! selfClosing)
+            deepest = std::max (deepest, ++depth);
+        i = end + 1;
+    }
+    return deepest;
 }
 
 std::unique_ptr<juce::XmlElement> unpackDocument (const void* data, int sizeInBytes)
@@ -45,6 +99,8 @@ std::unique_ptr<juce::XmlElement> unpackDocument (const void* data, int sizeInBy
         return nullptr;
 
     const int available = juce::jmin ((int) length, sizeInBytes - stateHeaderSize);
+    if (deepestNestingIn (bytes + stateHeaderSize, available) > deepestAcceptedNesting)
+        return nullptr;
     return juce::parseXML (juce::String::fromUTF8 (bytes + stateHeaderSize, available));
 }
 

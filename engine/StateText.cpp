@@ -8,6 +8,10 @@ namespace selvane
 {
 std::string formatParameterValue (double value)
 {
+    // Negative zero is zero: written "-0" it would not read back as itself.
+    if (value == 0.0)
+        return "0";
+
     char text[32];
     const auto result = std::to_chars (text, text + sizeof (text), value, std::chars_format::general, 6);
     return std::string (text, result.ptr);

@@ -126,6 +126,7 @@ TEST (StateText, ParameterValuesReadWithSixSignificantDigits)
     EXPECT_EQ (formatParameterValue (0.5f), "0.5");
     EXPECT_EQ (formatParameterValue (0.9f), "0.9");
     EXPECT_EQ (formatParameterValue (0.0f), "0");
+    EXPECT_EQ (formatParameterValue (-0.0f), "0");   // "-0" would read back as +0 and not as itself
     EXPECT_EQ (formatParameterValue (1.0f), "1");
     EXPECT_EQ (formatParameterValue (0.123456789), "0.123457");
     EXPECT_EQ (formatParameterValue (-2.5), "-2.5");

@@ -180,6 +180,39 @@ TEST (SavedState, UnreadableDataChangesNothingAtAll)
     EXPECT_FALSE (p.editorNeedsRefresh.load());
 }
 
+// A corrupt state nested a hundred thousand deep used to overflow the stack
+// inside the XML reader and take the host down.
+TEST (SavedState, DeeplyNestedDocumentsAreRefusedWithoutReadingThem)
+{
+    juce::String deep ("<Root><Gain>0.1</Gain>");
+    for (int i = 0; i < 100000; ++i)
+        deep << "<a>";
+    for (int i = 0; i < 100000; ++i)
+        deep << "</a>";
+    deep << "</Root>";
+
+    // Nesting hidden from a naive scan: quotes holding "/>", CDATA and comments holding "<".
+    juce::String disguised ("<Root><Gain>0.1</Gain>");
+    for (int i = 0; i < 20; ++i)
+        disguised << "<a b=\"/>\" c='/>'>";
+    disguised << "</Root>";
+
+    for (const auto& document : { deep, disguised })
+    {
+        VelmorAudioProcessor p;
+        const auto before = stateOf (p);
+        load (p, document);
+        EXPECT_EQ (stateOf (p), before);
+    }
+
+    // Our own two levels, and a little more for unknown elements, still load.
+    VelmorAudioProcessor p;
+    load (p, "<Root><Gain>0.1</Gain><extra><x a=\"/>\"><y/><!-- <<<< --><![CDATA[<<<<]]></x></extra>"
+             "<DryWet>0.2</DryWet></Root>");
+    EXPECT_EQ (p.getParameter (kGain), 0.1f);
+    EXPECT_EQ (p.getParameter (kDryWet), 0.2f);
+}
+
 TEST (SavedState, LengthFieldBeyondTheDataReadsOnlyWhatIsThere)
 {
     VelmorAudioProcessor p;
