@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string>
 
 using namespace selvane;
 
@@ -36,6 +37,20 @@ constexpr const char* backgroundTag = "idxGUI";
 void addTextElement (juce::XmlElement& root, const char* tag, const juce::String& text)
 {
     root.createNewChildElement (tag)->addTextElement (text);
+}
+
+// The document is written in ASCII (tags and numbers). Any other byte is read
+// as '?': the framework's UTF-8 reader steps past the end of the text on a
+// malformed sequence, and nothing the state holds is written with such bytes.
+// The text ends at the first zero byte, as it always has.
+std::string asciiText (const char* bytes, int length)
+{
+    std::string text (bytes, (size_t) length);
+    text.resize (std::strlen (text.c_str()));
+    for (auto& c : text)
+        if ((unsigned char) c >= 0x80)
+            c = '?';
+    return text;
 }
 
 // How deeply the elements of an XML text nest, from its tags alone: comments,
@@ -99,9 +114,10 @@ std::unique_ptr<juce::XmlElement> unpackDocument (const void* data, int sizeInBy
         return nullptr;
 
     const int available = juce::jmin ((int) length, sizeInBytes - stateHeaderSize);
-    if (deepestNestingIn (bytes + stateHeaderSize, available) > deepestAcceptedNesting)
+    const auto text = asciiText (bytes + stateHeaderSize, available);
+    if (deepestNestingIn (text.data(), (int) text.size()) > deepestAcceptedNesting)
         return nullptr;
-    return juce::parseXML (juce::String::fromUTF8 (bytes + stateHeaderSize, available));
+    return juce::parseXML (juce::String (text.c_str()));
 }
 
 // "idxGUI" is read as a number and truncated towards zero; nonsense leaves it alone.

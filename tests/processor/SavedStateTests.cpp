@@ -213,6 +213,24 @@ TEST (SavedState, DeeplyNestedDocumentsAreRefusedWithoutReadingThem)
     EXPECT_EQ (p.getParameter (kDryWet), 0.2f);
 }
 
+// The framework's UTF-8 reader runs past the end of the text on a malformed
+// sequence; bytes outside ASCII are read as '?' instead, so a stray byte in an
+// element we do not know no longer hides the elements after it.
+TEST (SavedState, BytesOutsideAsciiDoNotStopTheReading)
+{
+    VelmorAudioProcessor p;
+    const char document[] = "<Root><Gain>0.1</Gain><note>caf\xe9</note><DryWet>0.2</DryWet><Mode>1</M\xff";
+    const auto block = wrapStateDocument (juce::String::fromUTF8 ("x"));   // the header, rewritten below
+    juce::MemoryBlock raw (block.getData(), 8);
+    raw.append (document, sizeof (document));
+    const auto length = (juce::uint32) (sizeof (document) - 1);
+    std::memcpy (static_cast<char*> (raw.getData()) + 4, &length, 4);
+
+    p.setStateInformation (raw.getData(), (int) raw.getSize());
+    EXPECT_EQ (p.getParameter (kGain), 0.1f);
+    EXPECT_EQ (p.getParameter (kDryWet), 0.2f);
+}
+
 TEST (SavedState, LengthFieldBeyondTheDataReadsOnlyWhatIsThere)
 {
     VelmorAudioProcessor p;
