@@ -5,7 +5,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all setup configure build demo test bench install artwork snapshot sanitize clean
+.PHONY: all setup configure build demo test bench install artwork snapshot sanitize fuzz soak windows clean
 
 all: build
 
@@ -22,11 +22,27 @@ demo: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target selvane-render
 	$(BUILD_DIR)/tools/selvane-render --demo demo-out.wav
 
-# The concurrency test under ThreadSanitizer first (a build of its own), then
-# the whole suite.
-test: build
+# The Windows library, the concurrency test under ThreadSanitizer and a
+# minute of fuzzing (each in a build folder of its own), then the whole suite.
+test: build windows
 	JOBS=$(JOBS) bash scripts/sanitizer-tests.sh thread
+	JOBS=$(JOBS) bash scripts/fuzz.sh 20
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+
+# The 32-bit Windows VST 2.x library, and an x86_64 one for wine64 (build-windows/).
+windows: setup
+	JOBS=$(JOBS) bash scripts/windows-build.sh
+
+# Fuzzing for as long as you like: make fuzz FUZZ_SECONDS=3600 (per target).
+FUZZ_SECONDS ?= 600
+fuzz: setup
+	JOBS=$(JOBS) bash scripts/fuzz.sh $(FUZZ_SECONDS)
+
+# The hostile-host battery at length (blocks per sample rate and format), then long fuzzing.
+SOAK_BLOCKS ?= 3000
+soak: build
+	SELVANE_STRESS_BLOCKS=$(SOAK_BLOCKS) scripts/with-xvfb.sh $(BUILD_DIR)/tests/selvane-host-tests --gtest_filter=Formats/Stress*
+	JOBS=$(JOBS) bash scripts/fuzz.sh $(FUZZ_SECONDS)
 
 # The unit tests under AddressSanitizer + UBSan (a slow build: not part of make test).
 sanitize: setup
@@ -51,4 +67,4 @@ install: build
 	bash scripts/install-plugins.sh $(BUILD_DIR) $(PREFIX)
 
 clean:
-	rm -rf $(BUILD_DIR) build-tsan build-asan
+	rm -rf $(BUILD_DIR) build-tsan build-asan build-fuzz build-windows

@@ -128,6 +128,8 @@ TEST_P (Stress, SurvivesAHostileHostAndKeepsItsOutputClean)
     StressReport report;
     // Under a display (the Xvfb wrapper) editors are opened and closed between blocks as well.
     const bool withEditors = std::getenv ("DISPLAY") != nullptr;
+    // make soak asks for more blocks at each rate.
+    const int blocksPerRate = std::getenv ("SELVANE_STRESS_BLOCKS") != nullptr ? juce::jmax (1, std::atoi (std::getenv ("SELVANE_STRESS_BLOCKS"))) : 60;
     int editorsOpened = 0;
     const int oddSizes[] = { 0, 1, 16384, 16385, 65536 };
     const std::pair<int, int> layouts[] = { { 2, 2 }, { 1, 2 }, { 1, 1 } };
@@ -155,7 +157,7 @@ TEST_P (Stress, SurvivesAHostileHostAndKeepsItsOutputClean)
 
         auto& parameters = plugin->getParameters();
         juce::AudioBuffer<float> buffer (juce::jmax (2, channels), 65536);
-        for (int block = 0; block < 60; ++block)
+        for (int block = 0; block < blocksPerRate; ++block)
         {
             const int size = random.below (4) == 0 ? oddSizes[random.below (5)]
                                                    : random.below (withinContract ? 1537 : 3 * prepared + 1);

@@ -1,0 +1,96 @@
+# JUCE for the MinGW cross build, from Debian's juce-modules-source.
+#
+# Debian's JUCE package describes a 64-bit Linux install: its version file
+# refuses a 32-bit project, so its CMake helpers are included directly, and
+# the modules the plug-in uses are added from a copy made here, at configure
+# time, with one fault mended for 32-bit MinGW (see below). Nothing of JUCE is
+# kept in the repository; the copy is regenerated when the build folder is new.
+
+set(SELVANE_JUCE_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake/JUCE-7.0.5
+    CACHE PATH "Debian's JUCE CMake helpers")
+set(SELVANE_JUCE_SOURCE_MODULES /usr/share/juce/modules CACHE PATH "Debian's JUCE modules")
+set(SELVANE_WINDOWS_DEPS_PREFIX "" CACHE PATH "Where scripts/windows-deps.sh installed libpng and libjpeg")
+
+foreach(required JUCEModuleSupport.cmake JUCEUtils.cmake)
+    if(NOT EXISTS ${SELVANE_JUCE_CMAKE_DIR}/${required})
+        message(FATAL_ERROR "JUCE's ${required} not found in ${SELVANE_JUCE_CMAKE_DIR} (package juce-modules-source)")
+    endif()
+endforeach()
+
+set(selvane_juce_modules
+    juce_core juce_events juce_data_structures juce_graphics juce_gui_basics juce_gui_extra
+    juce_audio_basics juce_audio_devices juce_audio_formats juce_audio_processors juce_audio_utils
+    juce_audio_plugin_client)
+
+set(SELVANE_JUCE_MODULES ${CMAKE_BINARY_DIR}/juce-modules)
+foreach(module IN LISTS selvane_juce_modules)
+    if(NOT EXISTS ${SELVANE_JUCE_MODULES}/${module})
+        file(COPY ${SELVANE_JUCE_SOURCE_MODULES}/${module} DESTINATION ${SELVANE_JUCE_MODULES})
+    endif()
+endforeach()
+
+# 32-bit MinGW has no __uuidof, so JUCE names each COM interface's UUID by
+# specialising a class template declared in namespace juce. The accessibility
+# interfaces are declared inside juce::ComTypes, where that specialisation is
+# ill-formed, and the build stops; and the accessibility code passes
+# IID_PPV_ARGS, which hands that __uuidof an expression instead of a type.
+# In the copy, a COM class declares its UUID as a function beside it, found by
+# argument-dependent lookup from wherever the class lives (the getters JUCE
+# declares for system interfaces stay as they were), and IID_PPV_ARGS names
+# the expression's type.
+set(com_header ${SELVANE_JUCE_MODULES}/juce_core/native/juce_win32_ComSmartPtr.h)
+file(READ ${com_header} com_text)
+set(primary_before [[ template <typename Type> struct UUIDGetter { static CLSID get() { jassertfalse; return {}; } };]])
+set(primary_after [[ inline CLSID juceComClassUuid (const void*) { jassertfalse; return {}; }
+ template <typename Type> struct UUIDGetter { static CLSID get() { return juceComClassUuid (static_cast<Type*> (nullptr)); } };
+ // This __uuidof takes a type only; IID_PPV_ARGS hands it an expression.
+ #undef IID_PPV_ARGS
+ #define IID_PPV_ARGS(ppType) __uuidof (std::remove_reference_t<decltype (**(ppType))>), IID_PPV_ARGS_Helper (ppType)]])
+set(comclass_before [[ #define JUCE_COMCLASS(name, guid) \
+    struct name; \
+    JUCE_DECLARE_UUID_GETTER (name, guid) \
+    struct name]])
+set(comclass_after [[ #define JUCE_COMCLASS(name, guid) \
+    struct name; \
+    inline CLSID juceComClassUuid (name*) { return ::juce::uuidFromString (guid); } \
+    struct name]])
+foreach(edit primary comclass)
+    string(FIND "${com_text}" "${${edit}_before}" found)
+    if(found EQUAL -1)
+        string(FIND "${com_text}" "${${edit}_after}" already)
+        if(already EQUAL -1)
+            message(FATAL_ERROR "${com_header}: the text to mend was not found (a different JUCE version?)")
+        endif()
+    else()
+        string(REPLACE "${${edit}_before}" "${${edit}_after}" com_text "${com_text}")
+    endif()
+endforeach()
+file(WRITE ${com_header}.new "${com_text}")
+configure_file(${com_header}.new ${com_header} COPYONLY)
+
+include(${SELVANE_JUCE_CMAKE_DIR}/JUCEModuleSupport.cmake)
+include(${SELVANE_JUCE_CMAKE_DIR}/JUCEUtils.cmake)
+
+# juceaide runs on the build machine (binary data, resource scripts).
+if(NOT TARGET juce::juceaide)
+    add_executable(juce::juceaide IMPORTED)
+    set_target_properties(juce::juceaide PROPERTIES IMPORTED_LOCATION /usr/lib/x86_64-linux-gnu/juce/juceaide)
+endif()
+set(JUCE_MODULES_DIR ${SELVANE_JUCE_MODULES} CACHE INTERNAL "The path to JUCE modules")
+
+foreach(module IN LISTS selvane_juce_modules)
+    juce_add_module(${SELVANE_JUCE_MODULES}/${module} ALIAS_NAMESPACE juce)
+endforeach()
+
+# Debian's JUCE decodes pictures and inflates data with the system libraries;
+# here they are the static MinGW builds of Debian's own sources.
+find_path(SELVANE_PNG_INCLUDE png.h REQUIRED)
+find_path(SELVANE_JPEG_INCLUDE jpeglib.h REQUIRED)
+find_library(SELVANE_PNG_LIBRARY NAMES libpng16.a REQUIRED)
+find_library(SELVANE_JPEG_LIBRARY NAMES libjpeg.a REQUIRED)
+find_library(SELVANE_Z_LIBRARY NAMES libz.a REQUIRED)
+add_library(selvane_windows_image_libs INTERFACE)
+target_include_directories(selvane_windows_image_libs INTERFACE ${SELVANE_PNG_INCLUDE} ${SELVANE_JPEG_INCLUDE})
+target_link_libraries(selvane_windows_image_libs INTERFACE ${SELVANE_PNG_LIBRARY} ${SELVANE_JPEG_LIBRARY} ${SELVANE_Z_LIBRARY})
+target_link_libraries(juce_graphics INTERFACE selvane_windows_image_libs)
+target_link_libraries(juce_core INTERFACE ${SELVANE_Z_LIBRARY})

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer programs with clang (AddressSanitizer + UBSan) in
+# build-fuzz/ and runs each for the given number of seconds, starting from
+# the committed seeds and past crashes. A crash fails the run and leaves its
+# input under build-fuzz/crashes/; copy it into tests/fuzz/regressions/<target>/
+# so the suite replays it from then on.
+#   fuzz.sh [SECONDS_PER_TARGET]   (default 20)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:-20}"
+jobs="${JOBS:-$(nproc)}"
+targets=(state midi parameters)
+
+if ! command -v clang++ >/dev/null; then
+  echo "fuzz.sh: clang++ is missing (scripts/setup.sh installs it)" >&2
+  exit 2
+fi
+
+if [ ! -f build-fuzz/build.ninja ]; then
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DSELVANE_SANITIZE=address,undefined,fuzzer-no-link -DSELVANE_BUILD_FUZZERS=ON \
+    -DSELVANE_BUILD_BENCHMARKS=OFF >/dev/null
+fi
+cmake --build build-fuzz -j "$jobs" --target "${targets[@]/#/selvane-fuzz-}"
+
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+mkdir -p build-fuzz/crashes
+for t in "${targets[@]}"; do
+  mkdir -p "build-fuzz/corpus/$t"
+  log="build-fuzz/fuzz-$t.log"
+  echo "== fuzzing $t for ${seconds} s"
+  if ! build-fuzz/tests/selvane-fuzz-$t -max_total_time="$seconds" -max_len=4096 -timeout=20 -rss_limit_mb=4096 \
+       -print_final_stats=1 -artifact_prefix="build-fuzz/crashes/$t-" \
+       "build-fuzz/corpus/$t" "tests/fuzz/corpus/$t" "tests/fuzz/regressions/$t" >"$log" 2>&1; then
+    tail -n 60 "$log" >&2
+    echo "fuzz.sh: the $t target failed; its input is under build-fuzz/crashes/ (full log: $log)" >&2
+    exit 1
+  fi
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+  corpus=$(ls "build-fuzz/corpus/$t" | wc -l)
+  echo "   $t: ${runs:-?} executions, no findings (working corpus: $corpus inputs)"
+done
