@@ -2,7 +2,8 @@
 // Windows (LoadLibrary) and Linux (dlopen), and checks what a musician would
 // notice first: who it says it is, where its echo lands, that its state
 // survives a save and a reload, and that a MIDI controller reaches an
-// assigned parameter. Built for Windows with MinGW (run under wine64) and
+// assigned parameter (and, on Windows, that the editor shows its pictures).
+// Built for Windows with MinGW (run under wine64) and
 // for Linux, so the host itself is proven against the native library.
 //   selvane-portable-vst-host PATH_TO_LIBRARY
 // Prints one line per check; exits 1 if any failed, 2 if the library does not load.
@@ -19,6 +20,7 @@
 
 #ifdef _WIN32
  #include <windows.h>
+ #include <algorithm>
 #else
  #include <dlfcn.h>
 #endif
@@ -168,6 +170,69 @@ void sendController (Instance& instance, int controller, int value)
     std::vector<float> left (256), right (256);
     instance.process (left, right);
 }
+#ifdef _WIN32
+// Opens the editor in a window of ours and reads its pixels back: the cassette
+// photograph, the knobs and the tabs are decoded pictures, so a library whose
+// PNG or JPEG decoding failed would show a few flat colours instead.
+void checkEditorShowsItsPictures (EntryPoint entry)
+{
+    Instance plugin (entry);
+    ERect* rect = nullptr;
+    plugin.dispatch (effEditGetRect, 0, 0, &rect);
+    const bool sized = rect != nullptr && rect->right - rect->left == 620 && rect->bottom - rect->top == 305;
+    check (sized, "editor is 620 x 305");
+    if (! sized)
+        return;
+
+    WNDCLASSA windowClass {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA (nullptr);
+    windowClass.lpszClassName = "SelvaneTestHostWindow";
+    RegisterClassA (&windowClass);
+    HWND window = CreateWindowA (windowClass.lpszClassName, "Selvane", WS_POPUP | WS_VISIBLE, 0, 0, 620, 305,
+                                 nullptr, nullptr, windowClass.hInstance, nullptr);
+    plugin.dispatch (effEditOpen, 0, 0, window);
+
+    for (int i = 0; i < 100; ++i)   // two seconds of a host's message loop
+    {
+        MSG message;
+        while (PeekMessageA (&message, nullptr, 0, 0, PM_REMOVE))
+        {
+            TranslateMessage (&message);
+            DispatchMessageA (&message);
+        }
+        plugin.dispatch (effEditIdle);
+        Sleep (20);
+    }
+
+    HDC screen = GetDC (nullptr);
+    HDC memory = CreateCompatibleDC (screen);
+    HBITMAP bitmap = CreateCompatibleBitmap (screen, 620, 305);
+    SelectObject (memory, bitmap);
+    BitBlt (memory, 0, 0, 620, 305, screen, 0, 0, SRCCOPY);
+    BITMAPINFO info {};
+    info.bmiHeader.biSize = sizeof (BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = 620;
+    info.bmiHeader.biHeight = -305;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<std::uint32_t> pixels (620 * 305);
+    GetDIBits (memory, bitmap, 0, 305, pixels.data(), &info, DIB_RGB_COLORS);
+    DeleteObject (bitmap);
+    DeleteDC (memory);
+    ReleaseDC (nullptr, screen);
+
+    for (auto& p : pixels)
+        p &= 0xffffff;
+    std::sort (pixels.begin(), pixels.end());
+    const auto colours = std::unique (pixels.begin(), pixels.end()) - pixels.begin();
+    check (colours > 5000, "the editor shows its decoded pictures (" + std::to_string (colours) + " colours on screen)");
+
+    plugin.dispatch (effEditClose);
+    DestroyWindow (window);
+}
+#endif
 } // namespace
 
 int main (int argc, char** argv)
@@ -250,6 +315,10 @@ int main (int argc, char** argv)
         sendController (second, 21, 0);
         check (second.effect->getParameter (second.effect, 7) == 1.0f, "an unassigned controller changes nothing");
     }
+
+#ifdef _WIN32
+    checkEditorShowsItsPictures (entry);
+#endif
 
     std::printf ("%s\n", failures == 0 ? "all checks passed" : "some checks failed");
     return failures == 0 ? 0 : 1;
