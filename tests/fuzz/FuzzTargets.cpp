@@ -1,6 +1,7 @@
 #include "FuzzTargets.h"
 
 #include "engine/SavedState.h"
+#include "tests/processor/ProcessorTestHelpers.h"
 #include "engine/VelmorAudioProcessor.h"
 
 #include <cfloat>
@@ -126,26 +127,6 @@ void checkStateRoundTrip (VelmorAudioProcessor& p)
     checkSameState (saved, stateOf (other), "a saved state read back into a fresh instance saves different bytes");
 }
 
-// A play head whose every answer comes from the input.
-struct FuzzedPlayHead : juce::AudioPlayHead
-{
-    juce::Optional<PositionInfo> getPosition() const override
-    {
-        if (! hasPosition)
-            return {};
-        PositionInfo info;
-        if (bpm)
-            info.setBpm (*bpm);
-        if (signature)
-            info.setTimeSignature (*signature);
-        return info;
-    }
-
-    bool hasPosition = false;
-    std::optional<double> bpm;
-    std::optional<TimeSignature> signature;
-};
-
 void runBlock (VelmorAudioProcessor& p, Layout layout, int numSamples, juce::MidiBuffer& midi, float amplitude, int& phase)
 {
     juce::AudioBuffer<float> buffer (std::max (layout.ins, layout.outs), numSamples);
@@ -229,7 +210,8 @@ void feedParameterCalls (const std::uint8_t* data, std::size_t size)
 {
     Input in (data, size);
     VelmorAudioProcessor p;
-    FuzzedPlayHead playHead;
+    testing_support::ScriptedPlayHead playHead;   // every answer comes from the input
+    playHead.hasPosition = false;
     p.setPlayHead (&playHead);
     p.prepareToPlay (44100.0, 512);
 

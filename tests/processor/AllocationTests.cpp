@@ -54,18 +54,6 @@ using namespace testing_support;
 
 namespace
 {
-class TransportPlayHead : public juce::AudioPlayHead
-{
-public:
-    juce::Optional<PositionInfo> getPosition() const override
-    {
-        PositionInfo info;
-        info.setBpm (128.0);
-        info.setTimeSignature (TimeSignature { 7, 8 });
-        return info;
-    }
-};
-
 void fill (juce::AudioBuffer<float>& buffer, int offset)
 {
     for (int c = 0; c < buffer.getNumChannels(); ++c)
@@ -79,7 +67,9 @@ TEST (AudioPath, ProcessBlockAllocatesNothingInAnyLayoutOrMode)
     for (auto [ins, outs] : { std::pair { 2, 2 }, std::pair { 1, 2 }, std::pair { 1, 1 } })
     {
         VelmorAudioProcessor p;
-        TransportPlayHead playHead;
+        ScriptedPlayHead playHead;
+        playHead.bpm = 128.0;
+        playHead.signature = juce::AudioPlayHead::TimeSignature { 7, 8 };
         p.setPlayHead (&playHead);
         setLayout (p, ins, outs);
         p.prepareToPlay (48000.0, 20000);

@@ -36,23 +36,12 @@ private:
     uint64_t hash = 0xcbf29ce484222325ull;
 };
 
-class SteadyPlayHead : public juce::AudioPlayHead
-{
-public:
-    juce::Optional<PositionInfo> getPosition() const override
-    {
-        PositionInfo info;
-        info.setBpm (bpm);
-        info.setTimeSignature (TimeSignature { 3, 8 });
-        return info;
-    }
-    double bpm = 132.0;
-};
-
 uint64_t renderWithMovingParameters (int ins, int outs)
 {
     VelmorAudioProcessor p;
-    SteadyPlayHead playHead;
+    ScriptedPlayHead playHead;
+    playHead.bpm = 132.0;
+    playHead.signature = juce::AudioPlayHead::TimeSignature { 3, 8 };
     p.setPlayHead (&playHead);
     setLayout (p, ins, outs);
     p.prepareToPlay (44100.0, 1024);

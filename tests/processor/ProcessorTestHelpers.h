@@ -2,6 +2,7 @@
 
 #include "engine/VelmorAudioProcessor.h"
 
+#include <optional>
 #include <vector>
 
 namespace testing_support
@@ -28,6 +29,26 @@ inline void settle (VelmorAudioProcessor& p, int channels = 2)
         p.processBlock (silence, midi);
     }
 }
+
+// A transport that reports whatever the test sets, or no position at all.
+struct ScriptedPlayHead : juce::AudioPlayHead
+{
+    juce::Optional<PositionInfo> getPosition() const override
+    {
+        if (! hasPosition)
+            return {};
+        PositionInfo info;
+        if (bpm)
+            info.setBpm (*bpm);
+        if (signature)
+            info.setTimeSignature (*signature);
+        return info;
+    }
+
+    bool hasPosition = true;
+    std::optional<double> bpm = 120.0;
+    std::optional<TimeSignature> signature = TimeSignature { 4, 4 };
+};
 
 // Records what the host is told.
 struct HostListener : juce::AudioProcessorListener

@@ -12,27 +12,6 @@ using namespace testing_support;
 
 namespace
 {
-// A transport that reports whatever the test sets, or no position at all.
-class ScriptedPlayHead : public juce::AudioPlayHead
-{
-public:
-    juce::Optional<PositionInfo> getPosition() const override
-    {
-        if (! hasPosition)
-            return {};
-        PositionInfo info;
-        if (bpm)
-            info.setBpm (*bpm);
-        if (denominator)
-            info.setTimeSignature (TimeSignature { 4, *denominator });
-        return info;
-    }
-
-    bool hasPosition = true;
-    std::optional<double> bpm = 120.0;
-    std::optional<int> denominator = 4;
-};
-
 // Runs one empty block: it reads the transport and re-targets the delay.
 void runEmptyBlock (VelmorAudioProcessor& p)
 {
@@ -55,7 +34,7 @@ float syncedTarget (double rate, double bpm, int denominator, int noteIndex)
     VelmorAudioProcessor p;
     ScriptedPlayHead playHead;
     playHead.bpm = bpm;
-    playHead.denominator = denominator;
+    playHead.signature = juce::AudioPlayHead::TimeSignature { 4, denominator };
     startSynced (p, &playHead, rate, (float) noteIndex / 24.0f);
     runEmptyBlock (p);
     return p.getDelayLine().getTargetDelay();
@@ -135,7 +114,7 @@ TEST (TempoSync, WithoutATransportTheEchoFollows120BeatsIn4_4)
     VelmorAudioProcessor noSignature;
     ScriptedPlayHead tempoOnly;
     tempoOnly.bpm = 60.0;
-    tempoOnly.denominator.reset();
+    tempoOnly.signature.reset();
     startSynced (noSignature, &tempoOnly, 48000.0, 0.625f);
     runEmptyBlock (noSignature);
     EXPECT_EQ (noSignature.getDelayLine().getTargetDelay(), 48000.0f);
@@ -158,7 +137,7 @@ TEST (TempoSync, NonsenseFromTheTransportKeepsThePreviousTarget)
     playHead.bpm = 120.0;
     for (int denominator : { 0, -4 })
     {
-        playHead.denominator = denominator;
+        playHead.signature = juce::AudioPlayHead::TimeSignature { 4, denominator };
         runEmptyBlock (p);
         EXPECT_EQ (p.getDelayLine().getTargetDelay(), 22050.0f) << denominator;
     }
