@@ -38,35 +38,28 @@ endforeach()
 # argument-dependent lookup from wherever the class lives (the getters JUCE
 # declares for system interfaces stay as they were), and IID_PPV_ARGS names
 # the expression's type.
-set(com_header ${SELVANE_JUCE_MODULES}/juce_core/native/juce_win32_ComSmartPtr.h)
-file(READ ${com_header} com_text)
-set(primary_before [[ template <typename Type> struct UUIDGetter { static CLSID get() { jassertfalse; return {}; } };]])
-set(primary_after [[ inline CLSID juceComClassUuid (const void*) { jassertfalse; return {}; }
+include(${CMAKE_CURRENT_LIST_DIR}/../JuceSourcePatch.cmake)
+set(com_header juce_core/native/juce_win32_ComSmartPtr.h)
+file(READ ${SELVANE_JUCE_SOURCE_MODULES}/${com_header} com_text)
+selvane_mend(com_text
+[[ template <typename Type> struct UUIDGetter { static CLSID get() { jassertfalse; return {}; } };]]
+[[ inline CLSID juceComClassUuid (const void*) { jassertfalse; return {}; }
  template <typename Type> struct UUIDGetter { static CLSID get() { return juceComClassUuid (static_cast<Type*> (nullptr)); } };
  // This __uuidof takes a type only; IID_PPV_ARGS hands it an expression.
  #undef IID_PPV_ARGS
- #define IID_PPV_ARGS(ppType) __uuidof (std::remove_reference_t<decltype (**(ppType))>), IID_PPV_ARGS_Helper (ppType)]])
-set(comclass_before [[ #define JUCE_COMCLASS(name, guid) \
+ #define IID_PPV_ARGS(ppType) __uuidof (std::remove_reference_t<decltype (**(ppType))>), IID_PPV_ARGS_Helper (ppType)]]
+    ${com_header})
+selvane_mend(com_text
+[[ #define JUCE_COMCLASS(name, guid) \
     struct name; \
     JUCE_DECLARE_UUID_GETTER (name, guid) \
-    struct name]])
-set(comclass_after [[ #define JUCE_COMCLASS(name, guid) \
+    struct name]]
+[[ #define JUCE_COMCLASS(name, guid) \
     struct name; \
     inline CLSID juceComClassUuid (name*) { return ::juce::uuidFromString (guid); } \
-    struct name]])
-foreach(edit primary comclass)
-    string(FIND "${com_text}" "${${edit}_before}" found)
-    if(found EQUAL -1)
-        string(FIND "${com_text}" "${${edit}_after}" already)
-        if(already EQUAL -1)
-            message(FATAL_ERROR "${com_header}: the text to mend was not found (a different JUCE version?)")
-        endif()
-    else()
-        string(REPLACE "${${edit}_before}" "${${edit}_after}" com_text "${com_text}")
-    endif()
-endforeach()
-file(WRITE ${com_header}.new "${com_text}")
-configure_file(${com_header}.new ${com_header} COPYONLY)
+    struct name]]
+    ${com_header})
+selvane_write_if_changed(${SELVANE_JUCE_MODULES}/${com_header} "${com_text}")
 
 include(${SELVANE_JUCE_CMAKE_DIR}/JUCEModuleSupport.cmake)
 include(${SELVANE_JUCE_CMAKE_DIR}/JUCEUtils.cmake)
