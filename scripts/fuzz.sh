@@ -30,11 +30,19 @@ for t in "${targets[@]}"; do
   mkdir -p "build-fuzz/corpus/$t"
   log="build-fuzz/fuzz-$t.log"
   echo "== fuzzing $t for ${seconds} s"
+  # The working corpus first (new inputs land there), then the committed seeds and past crashes.
+  inputs=("build-fuzz/corpus/$t")
+  for d in "tests/fuzz/corpus/$t" "tests/fuzz/regressions/$t"; do
+    if [ -d "$d" ]; then inputs+=("$d"); fi
+  done
   if ! build-fuzz/tests/selvane-fuzz-$t -max_total_time="$seconds" -max_len=4096 -timeout=20 -rss_limit_mb=4096 \
-       -print_final_stats=1 -artifact_prefix="build-fuzz/crashes/$t-" \
-       "build-fuzz/corpus/$t" "tests/fuzz/corpus/$t" "tests/fuzz/regressions/$t" >"$log" 2>&1; then
+       -print_final_stats=1 -artifact_prefix="build-fuzz/crashes/$t-" "${inputs[@]}" >"$log" 2>&1; then
     tail -n 60 "$log" >&2
-    echo "fuzz.sh: the $t target failed; its input is under build-fuzz/crashes/ (full log: $log)" >&2
+    if ls build-fuzz/crashes/"$t"-* >/dev/null 2>&1; then
+      echo "fuzz.sh: the $t target failed; its input is under build-fuzz/crashes/ (full log: $log)" >&2
+    else
+      echo "fuzz.sh: the $t fuzzer did not run to the end (full log: $log)" >&2
+    fi
     exit 1
   fi
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
