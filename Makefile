@@ -22,11 +22,12 @@ demo: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target selvane-render
 	$(BUILD_DIR)/tools/selvane-render --demo demo-out.wav
 
-# The Windows library, the concurrency test under ThreadSanitizer and a
-# minute of fuzzing (each in a build folder of its own), then the whole suite.
+# The Windows library, the concurrency test under ThreadSanitizer, the engine
+# and processor tests under ASan + UBSan with a minute of fuzzing (each in a
+# build folder of its own), then the whole suite.
 test: build windows
 	JOBS=$(JOBS) bash scripts/sanitizer-tests.sh thread
-	JOBS=$(JOBS) bash scripts/fuzz.sh 20
+	JOBS=$(JOBS) bash scripts/fuzz.sh --unit-tests 20
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
 # The 32-bit Windows VST 2.x library, and an x86_64 one for wine64 (build-windows/).
@@ -44,7 +45,8 @@ soak: build
 	SELVANE_STRESS_BLOCKS=$(SOAK_BLOCKS) scripts/with-xvfb.sh $(BUILD_DIR)/tests/selvane-host-tests --gtest_filter=Formats/Stress*
 	JOBS=$(JOBS) bash scripts/fuzz.sh $(FUZZ_SECONDS)
 
-# The unit tests under AddressSanitizer + UBSan (a slow build: not part of make test).
+# Every unit test suite under AddressSanitizer + UBSan, then a short hostile-host
+# run with all three formats instrumented (a slow build: not part of make test).
 sanitize: setup
 	JOBS=$(JOBS) bash scripts/sanitizer-tests.sh address
 
