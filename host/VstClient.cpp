@@ -5,6 +5,8 @@
 //    (major x 100 + minor x 10 + patch), where JUCE 7 reports 0x10100.
 //  - "can do" queries: only the documented capabilities are claimed; JUCE 7
 //    also claims "supportsViewDpiScaling" and Cockos' extensions.
+//  - Pin properties carry the processor's channel names, and stay within the
+//    record's fields (JUCE's adapter wrote one byte past the short label).
 //  - Blocks longer than the size the host announced are handed to JUCE's
 //    adapter in pieces: its scratch buffers hold only the announced size, and
 //    it writes past them when a host sends more.
@@ -98,9 +100,36 @@ bool isCapabilityWeDoNotClaim (const void* text)
     return false;
 }
 
+// Pin properties: the label and short label are the processor's channel name
+// ("1", "2"). JUCE's adapter writes a short label of eight characters and its
+// terminating zero into the record's eight-byte field, one byte past it: a host
+// whose record ends there (the free ABI header declares no reserved space after
+// it) has its stack overwritten. The adapter answers into a record of ours with
+// room to spare, and the host's record receives the declared fields only.
+Vst2::t_fstPtrInt pinProperties (Vst2::AEffect* effect, int opcode, int index, Vst2::t_fstPtrInt value, void* ptr, float opt)
+{
+    struct { Vst2::VstPinProperties properties; char spare[64]; } answer {};
+    const auto known = frameworkDispatcher (effect, opcode, index, value, &answer.properties, opt);
+    auto* processor = processorOf (effect);
+    if (known == 0 || processor == nullptr || index < 0 || index > 1)
+        return 0;
+
+    auto& p = answer.properties;
+    const auto name = opcode == Vst2::effGetInputProperties ? processor->getInputChannelName (index)
+                                                            : processor->getOutputChannelName (index);
+    std::memset (p.label, 0, sizeof (p.label));
+    std::memset (p.shortLabel, 0, sizeof (p.shortLabel));
+    name.copyToUTF8 (p.label, sizeof (p.label) - 1);
+    name.copyToUTF8 (p.shortLabel, sizeof (p.shortLabel) - 1);
+    std::memcpy (ptr, &p, sizeof (p));
+    return 1;
+}
+
 Vst2::t_fstPtrInt selvaneDispatcher (Vst2::AEffect* effect, int opcode, int index, Vst2::t_fstPtrInt value, void* ptr,
                                      float opt)
 {
+    if ((opcode == Vst2::effGetInputProperties || opcode == Vst2::effGetOutputProperties) && ptr != nullptr)
+        return pinProperties (effect, opcode, index, value, ptr, opt);
     if (opcode == Vst2::effGetVendorVersion)
         return vstVersionNumber;
     if (opcode == Vst2::effClose)

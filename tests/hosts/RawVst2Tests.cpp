@@ -164,6 +164,29 @@ TEST_F (RawVst2, SpeakerArrangementsMatchingTheThreeLayoutsAreAccepted)
     EXPECT_TRUE (acceptsArrangement (2, 2));
 }
 
+// The labels are the channel names, and the answer stays inside the record as
+// the header declares it (JUCE's adapter wrote one byte past the short label).
+TEST_F (RawVst2, PinPropertiesNameTheChannelsAndStayInsideTheRecord)
+{
+    ASSERT_NE (open(), nullptr);
+    for (int opcode : { (int) effGetInputProperties, (int) effGetOutputProperties })
+    {
+        for (int pin = 0; pin < 2; ++pin)
+        {
+            struct { VstPinProperties properties; unsigned char canary[16]; } record;
+            std::memset (&record, 0xa5, sizeof (record));
+            EXPECT_EQ (dispatch (opcode, pin, 0, &record.properties), 1);
+            const std::string expected = std::to_string (pin + 1);
+            EXPECT_EQ (std::string (record.properties.label), expected);
+            EXPECT_EQ (std::string (record.properties.shortLabel, strnlen (record.properties.shortLabel, 8)), expected);
+            for (unsigned char byte : record.canary)
+                ASSERT_EQ (byte, 0xa5) << "written past the record, opcode " << opcode << " pin " << pin;
+        }
+        VstPinProperties third {};
+        EXPECT_EQ (dispatch (opcode, 2, 0, &third), 0);
+    }
+}
+
 TEST_F (RawVst2, ProcessesAndSavesItsStateAsAChunk)
 {
     ASSERT_NE (open(), nullptr);
