@@ -115,8 +115,11 @@ Vst2::t_fstPtrInt pinProperties (Vst2::AEffect* effect, int opcode, int index, V
         return 0;
 
     auto& p = answer.properties;
+    // The channel-name calls are deprecated in the framework; the processor still answers them.
+    JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
     const auto name = opcode == Vst2::effGetInputProperties ? processor->getInputChannelName (index)
                                                             : processor->getOutputChannelName (index);
+    JUCE_END_IGNORE_WARNINGS_GCC_LIKE
     std::memset (p.label, 0, sizeof (p.label));
     std::memset (p.shortLabel, 0, sizeof (p.shortLabel));
     name.copyToUTF8 (p.label, sizeof (p.label) - 1);
