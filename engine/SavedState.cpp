@@ -8,6 +8,7 @@
 #include "StateText.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -53,51 +54,90 @@ std::string asciiText (const char* bytes, int length)
     return text;
 }
 
-// How deeply the elements of an XML text nest, from its tags alone: comments,
-// CDATA sections, declarations and quoted attribute values are stepped over.
-int deepestNestingIn (const char* text, int length)
+// One pass over the markup of an XML text: how deeply its elements nest, and
+// how much of it is complete. The framework's XML reader reads past the end of
+// a text that stops inside a comment, CDATA section, declaration or entity, so
+// the text is cut before the first such construct left open.
+// Comments, CDATA sections, declarations and quoted attribute values are
+// stepped over when counting the nesting.
+struct DocumentShape
 {
-    auto startsWith = [&] (int at, const char* what) {
-        const auto n = (int) std::strlen (what);
-        return at + n <= length && std::memcmp (text + at, what, (size_t) n) == 0;
-    };
-    auto skipPast = [&] (int at, const char* what) {
-        const auto n = (int) std::strlen (what);
-        for (; at + n <= length; ++at)
-            if (std::memcmp (text + at, what, (size_t) n) == 0)
-                return at + n;
-        return length;
-    };
+    int deepestNesting = 0;
+    size_t completeLength = 0;
+};
 
-    int depth = 0, deepest = 0;
-    for (int i = 0; i < length;)
-    {
-        if (text[i] != '<')                   { ++i; continue; }
-        if (startsWith (i, "<!--"))           { i = skipPast (i, "-->"); continue; }
-        if (startsWith (i, "<![CDATA["))      { i = skipPast (i, "]]>"); continue; }
-        if (startsWith (i, "<?") || startsWith (i, "<!")) { i = skipPast (i, ">"); continue; }
-
-        const bool closing = startsWith (i, "</");
-        int end = i + 1;
-        while (end < length && text[end] != '>')
-        {
-            if (text[end] == '"' || text[end] == '\'')
-            {
-                const char quote = text[end++];
-                while (end < length && text[end] != quote)
-                    ++end;
-            }
+DocumentShape shapeOf (const std::string& text)
+{
+    constexpr auto npos = std::string::npos;
+    auto startsWith = [&] (size_t at, const char* what) { return text.compare (at, std::strlen (what), what) == 0; };
+    auto endOf = [&] (size_t from, const char* what) {
+        const auto found = text.find (what, from);
+        return found == npos ? npos : found + std::strlen (what);
+    };
+    // An entity is '&', up to 16 letters, digits or '#', and ';'.
+    auto entityEnd = [&] (size_t at) {
+        size_t end = at + 1;
+        while (end < text.size() && end - at <= 16 && (std::isalnum ((unsigned char) text[end]) || text[end] == '#'))
             ++end;
-        }
-        const bool selfClosing = ! closing && end < length && text[end - 1] == '/';
+        return end < text.size() && text[end] == ';' ? end + 1 : npos;
+    };
 
-        if (closing)
-            depth = std::max (0, depth - 1);
-        else if (! selfClosing)
-            deepest = std::max (deepest, ++depth);
-        i = end + 1;
+    DocumentShape shape;
+    int depth = 0;
+    size_t i = 0;
+    while (i < text.size())
+    {
+        size_t end = i + 1;
+        if (text[i] == '&')
+        {
+            end = entityEnd (i);
+        }
+        else if (text[i] == '<')
+        {
+            if (startsWith (i, "<!--"))                         end = endOf (i, "-->");
+            else if (startsWith (i, "<![CDATA["))               end = endOf (i, "]]>");
+            else if (startsWith (i, "<?") || startsWith (i, "<!")) end = endOf (i, ">");
+            else
+            {
+                end = i + 1;
+                while (end < text.size() && text[end] != '>')
+                {
+                    if (text[end] == '"' || text[end] == '\'')
+                        end = text.find (text[end], end + 1);
+                    else if (text[end] == '&')
+                        end = entityEnd (end) == npos ? npos : entityEnd (end) - 1;
+                    if (end == npos)
+                        break;
+                    ++end;
+                }
+                if (end != npos && end < text.size())
+                {
+                    const bool closing = startsWith (i, "</");
+                    const bool selfClosing = ! closing && text[end - 1] == '/';
+                    if (closing)
+                        depth = std::max (0, depth - 1);
+                    else if (! selfClosing)
+                        shape.deepestNesting = std::max (shape.deepestNesting, ++depth);
+                    ++end;
+                }
+                else
+                {
+                    // A tag the text ends inside of: the reader stops there by itself.
+                    shape.completeLength = text.size();
+                    return shape;
+                }
+            }
+        }
+
+        if (end == npos)
+        {
+            shape.completeLength = i;
+            return shape;
+        }
+        i = end;
     }
-    return deepest;
+    shape.completeLength = text.size();
+    return shape;
 }
 
 std::unique_ptr<juce::XmlElement> unpackDocument (const void* data, int sizeInBytes)
@@ -114,9 +154,11 @@ std::unique_ptr<juce::XmlElement> unpackDocument (const void* data, int sizeInBy
         return nullptr;
 
     const int available = juce::jmin ((int) length, sizeInBytes - stateHeaderSize);
-    const auto text = asciiText (bytes + stateHeaderSize, available);
-    if (deepestNestingIn (text.data(), (int) text.size()) > deepestAcceptedNesting)
+    auto text = asciiText (bytes + stateHeaderSize, available);
+    const auto shape = shapeOf (text);
+    if (shape.deepestNesting > deepestAcceptedNesting)
         return nullptr;
+    text.resize (shape.completeLength);
     return juce::parseXML (juce::String (text.c_str()));
 }
 
