@@ -57,7 +57,10 @@ std::string asciiText (const char* bytes, int length)
 // One pass over the markup of an XML text: how deeply its elements nest, and
 // how much of it is complete. The framework's XML reader reads past the end of
 // a text that stops inside a comment, CDATA section, declaration or entity, so
-// the text is cut before the first such construct left open.
+// the text is cut before the first such construct left open. It can also loop
+// for ever on a processing instruction among the elements; only the XML
+// declaration before the root is ours to read, so the text is cut before any
+// other "<?".
 // Comments, CDATA sections, declarations and quoted attribute values are
 // stepped over when counting the nesting.
 struct DocumentShape
@@ -96,7 +99,8 @@ DocumentShape shapeOf (const std::string& text)
         {
             if (startsWith (i, "<!--"))                         end = endOf (i, "-->");
             else if (startsWith (i, "<![CDATA["))               end = endOf (i, "]]>");
-            else if (startsWith (i, "<?") || startsWith (i, "<!")) end = endOf (i, ">");
+            else if (startsWith (i, "<?"))                      end = shape.deepestNesting == 0 ? endOf (i, "?>") : npos;
+            else if (startsWith (i, "<!"))                      end = endOf (i, ">");
             else
             {
                 end = i + 1;
