@@ -109,7 +109,10 @@ DocumentShape shapeOf (const std::string& text)
                     if (text[end] == '"' || text[end] == '\'')
                         end = text.find (text[end], end + 1);
                     else if (text[end] == '&')
-                        end = entityEnd (end) == npos ? npos : entityEnd (end) - 1;
+                    {
+                        const auto entity = entityEnd (end);
+                        end = entity != npos ? entity - 1 : npos;   // on its ';'
+                    }
                     if (end == npos)
                         break;
                     ++end;
