@@ -6,9 +6,8 @@
 #include "VelmorAudioProcessor.h"
 
 #include "StateText.h"
+#include "WellFormedXml.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -28,9 +27,12 @@ constexpr std::array<int, numParameters> savedParameterOrder {
 
 constexpr const char* rootTag = "Root";
 
-// The document is two levels deep. The XML reader descends one call per level,
-// so a corrupt or hostile state nested many thousands deep would overflow the
-// host thread's stack: anything deeper than this is refused before parsing.
+// Only a well-formed document reaches the framework's XML reader: on broken
+// markup (a text ending inside an entity, a comment or a tag, a stray
+// processing instruction) it reads past the end of the text or loops for ever,
+// and it descends one call per level, so a state nested many thousands deep
+// would overflow the host thread's stack. Anything else is unreadable data and
+// is ignored as a whole. Our document is two levels deep.
 constexpr int deepestAcceptedNesting = 16;
 constexpr const char* midiChannelTag = "idxMidiChannel";
 constexpr const char* backgroundTag = "idxGUI";
@@ -54,99 +56,6 @@ std::string asciiText (const char* bytes, int length)
     return text;
 }
 
-// One pass over the markup of an XML text: how deeply its elements nest, and
-// how much of it is complete. The framework's XML reader reads past the end of
-// a text that stops inside a comment, CDATA section, declaration or entity, so
-// the text is cut before the first such construct left open. It can also loop
-// for ever on a processing instruction among the elements; only the XML
-// declaration before the root is ours to read, so the text is cut before any
-// other "<?".
-// Comments, CDATA sections, declarations and quoted attribute values are
-// stepped over when counting the nesting.
-struct DocumentShape
-{
-    int deepestNesting = 0;
-    size_t completeLength = 0;
-};
-
-DocumentShape shapeOf (const std::string& text)
-{
-    constexpr auto npos = std::string::npos;
-    auto startsWith = [&] (size_t at, const char* what) { return text.compare (at, std::strlen (what), what) == 0; };
-    auto endOf = [&] (size_t from, const char* what) {
-        const auto found = text.find (what, from);
-        return found == npos ? npos : found + std::strlen (what);
-    };
-    // An entity is '&', up to 16 letters, digits or '#', and ';'.
-    auto entityEnd = [&] (size_t at) {
-        size_t end = at + 1;
-        while (end < text.size() && end - at <= 16 && (std::isalnum ((unsigned char) text[end]) || text[end] == '#'))
-            ++end;
-        return end < text.size() && text[end] == ';' ? end + 1 : npos;
-    };
-
-    DocumentShape shape;
-    int depth = 0;
-    size_t i = 0;
-    while (i < text.size())
-    {
-        size_t end = i + 1;
-        if (text[i] == '&')
-        {
-            end = entityEnd (i);
-        }
-        else if (text[i] == '<')
-        {
-            if (startsWith (i, "<!--"))                         end = endOf (i, "-->");
-            else if (startsWith (i, "<![CDATA["))               end = endOf (i, "]]>");
-            else if (startsWith (i, "<?"))                      end = shape.deepestNesting == 0 ? endOf (i, "?>") : npos;
-            else if (startsWith (i, "<!"))                      end = endOf (i, ">");
-            else
-            {
-                end = i + 1;
-                while (end < text.size() && text[end] != '>')
-                {
-                    if (text[end] == '"' || text[end] == '\'')
-                        end = text.find (text[end], end + 1);
-                    else if (text[end] == '&')
-                    {
-                        const auto entity = entityEnd (end);
-                        end = entity != npos ? entity - 1 : npos;   // on its ';'
-                    }
-                    if (end == npos)
-                        break;
-                    ++end;
-                }
-                if (end != npos && end < text.size())
-                {
-                    const bool closing = startsWith (i, "</");
-                    const bool selfClosing = ! closing && text[end - 1] == '/';
-                    if (closing)
-                        depth = std::max (0, depth - 1);
-                    else if (! selfClosing)
-                        shape.deepestNesting = std::max (shape.deepestNesting, ++depth);
-                    ++end;
-                }
-                else
-                {
-                    // A tag the text ends inside of: the reader stops there by itself.
-                    shape.completeLength = text.size();
-                    return shape;
-                }
-            }
-        }
-
-        if (end == npos)
-        {
-            shape.completeLength = i;
-            return shape;
-        }
-        i = end;
-    }
-    shape.completeLength = text.size();
-    return shape;
-}
-
 std::unique_ptr<juce::XmlElement> unpackDocument (const void* data, int sizeInBytes)
 {
     if (data == nullptr || sizeInBytes < stateHeaderSize + 1)
@@ -161,11 +70,9 @@ std::unique_ptr<juce::XmlElement> unpackDocument (const void* data, int sizeInBy
         return nullptr;
 
     const int available = juce::jmin ((int) length, sizeInBytes - stateHeaderSize);
-    auto text = asciiText (bytes + stateHeaderSize, available);
-    const auto shape = shapeOf (text);
-    if (shape.deepestNesting > deepestAcceptedNesting)
+    const auto text = asciiText (bytes + stateHeaderSize, available);
+    if (! isWellFormedXml (text, deepestAcceptedNesting))
         return nullptr;
-    text.resize (shape.completeLength);
     return juce::parseXML (juce::String (text.c_str()));
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 using namespace selvane;
 using namespace testing_support;
@@ -184,17 +185,20 @@ TEST (SavedState, UnreadableDataChangesNothingAtAll)
 // inside the XML reader and take the host down.
 TEST (SavedState, DeeplyNestedDocumentsAreRefusedWithoutReadingThem)
 {
-    juce::String deep ("<Root><Gain>0.1</Gain>");
+    std::string deepText ("<Root><Gain>0.1</Gain>");
     for (int i = 0; i < 100000; ++i)
-        deep << "<a>";
+        deepText += "<a>";
     for (int i = 0; i < 100000; ++i)
-        deep << "</a>";
-    deep << "</Root>";
+        deepText += "</a>";
+    deepText += "</Root>";
+    const juce::String deep (deepText);
 
     // Nesting hidden from a naive scan: quotes holding "/>", CDATA and comments holding "<".
     juce::String disguised ("<Root><Gain>0.1</Gain>");
     for (int i = 0; i < 20; ++i)
         disguised << "<a b=\"/>\" c='/>'>";
+    for (int i = 0; i < 20; ++i)
+        disguised << "</a>";
     disguised << "</Root>";
 
     for (const auto& document : { deep, disguised })
@@ -219,7 +223,7 @@ TEST (SavedState, DeeplyNestedDocumentsAreRefusedWithoutReadingThem)
 TEST (SavedState, BytesOutsideAsciiDoNotStopTheReading)
 {
     VelmorAudioProcessor p;
-    const char document[] = "<Root><Gain>0.1</Gain><note>caf\xe9</note><DryWet>0.2</DryWet><Mode>1</M\xff";
+    const char document[] = "<Root><Gain>0.1</Gain><note>caf\xe9 \xff\xfe</note><DryWet>0.2</DryWet>\xc3</Root>";
     const auto block = wrapStateDocument (juce::String::fromUTF8 ("x"));   // the header, rewritten below
     juce::MemoryBlock raw (block.getData(), 8);
     raw.append (document, sizeof (document));
@@ -227,6 +231,36 @@ TEST (SavedState, BytesOutsideAsciiDoNotStopTheReading)
     std::memcpy (static_cast<char*> (raw.getData()) + 4, &length, 4);
 
     p.setStateInformation (raw.getData(), (int) raw.getSize());
+    EXPECT_EQ (p.getParameter (kGain), 0.1f);
+    EXPECT_EQ (p.getParameter (kDryWet), 0.2f);
+}
+
+// Broken markup sent the XML reader past the end of the text or into an endless
+// loop, and a document cut short used to be half applied. A state that is not
+// well-formed XML is unreadable data: nothing of it is applied.
+TEST (SavedState, DocumentsThatAreNotWellFormedChangeNothingAtAll)
+{
+    for (const char* document : { "<Root><Gain>0.1</Gain><DryWet>0.2</DryWet><Mode>1</M",
+                                  "<Root><Gain>0.1</Gain><DryWet>0.2</Dry",
+                                  "<Root><Gain>0.1</Gain><DryWet>0.2</DryWet>",
+                                  "<Root><Gain>0.1</Gain><DryWet>0.2</Mode></Root>",
+                                  "<Root><Gain>0.1</Gain><De.&#x6",
+                                  "<Root><Gain>0.1</Gain><DryWet>&#x3",
+                                  "<Root><Gain>0.1</Gain><DryWet>0.2</DryWet><?/Root>",
+                                  "<Root><Gain>0.1</Gain><DryWet>0.2</DryWet><!-- </Root>",
+                                  "<!DOCTYPE Root [<!ENTITY v \"0.2\">]><Root><DryWet>&v;</DryWet></Root>" })
+    {
+        VelmorAudioProcessor p;
+        p.editorNeedsRefresh = false;
+        const auto before = stateOf (p);
+        load (p, document);
+        EXPECT_EQ (stateOf (p), before) << document;
+        EXPECT_FALSE (p.editorNeedsRefresh.load()) << document;
+    }
+
+    // Comments, CDATA, character references and a processing instruction are all well-formed.
+    VelmorAudioProcessor p;
+    load (p, "<!-- saved --><Root><Gain><![CDATA[0.1]]></Gain><?note x?><DryWet>&#48;.&#x32;</DryWet></Root>");
     EXPECT_EQ (p.getParameter (kGain), 0.1f);
     EXPECT_EQ (p.getParameter (kDryWet), 0.2f);
 }

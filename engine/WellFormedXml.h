@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string_view>
+
+namespace selvane
+{
+// Whether an ASCII text is a well-formed XML document no deeper than
+// `deepestNesting` elements: a prolog of white space, comments and processing
+// instructions (the XML declaration among them), then one element whose tags
+// match, whose attribute values are quoted, and whose content holds text,
+// references, comments, CDATA sections, processing instructions and elements.
+// References are the five predefined entities and character references to
+// characters XML allows. Whatever follows the root element is not looked at.
+// Document type declarations are refused: nothing we write has one.
+bool isWellFormedXml (std::string_view text, int deepestNesting) noexcept;
+} // namespace selvane
