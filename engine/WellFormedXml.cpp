@@ -1,7 +1,7 @@
 #include "WellFormedXml.h"
 
-#include <array>
 #include <cstdint>
+#include <vector>
 
 namespace selvane
 {
@@ -42,20 +42,22 @@ public:
         if (! prolog())
             return false;
 
-        std::array<std::string_view, 64> open {};
-        if (deepestNesting < 1 || (size_t) deepestNesting > open.size())
-            return false;
-
         std::string_view name;
         bool empty = false;
         if (! startTag (name, empty))
             return false;
-        if (empty)
-            return true;
 
-        int depth = 0;
-        open[(size_t) depth++] = name;
-        while (depth > 0)
+        std::vector<std::string_view> open;   // the elements not yet closed, innermost last
+        auto enter = [&] (std::string_view element) {
+            if ((int) open.size() >= deepestNesting)
+                return false;
+            open.push_back (element);
+            return true;
+        };
+        if (! empty && ! enter (name))
+            return false;
+
+        while (! open.empty())
         {
             if (at >= text.size())
                 return false;
@@ -72,23 +74,19 @@ public:
             else if (startsWith ("</"))
             {
                 at += 2;
-                if (readName() != open[(size_t) depth - 1])
+                if (readName() != open.back())
                     return false;
                 skipSpace();
                 if (! skip ('>'))
                     return false;
-                --depth;
+                open.pop_back();
             }
             else
             {
                 if (! startTag (name, empty))
                     return false;
-                if (! empty)
-                {
-                    if (depth >= deepestNesting)
-                        return false;
-                    open[(size_t) depth++] = name;
-                }
+                if (! empty && ! enter (name))
+                    return false;
             }
         }
         return true;

@@ -84,6 +84,7 @@ TEST (WellFormedXml, NestingDeeperThanTheLimitIsRefused)
     EXPECT_TRUE (isWellFormedXml (nested (16), 16));
     EXPECT_FALSE (isWellFormedXml (nested (17), 16));
     EXPECT_TRUE (isWellFormedXml (nested (2), 2));
+    EXPECT_FALSE (isWellFormedXml (nested (1), 0));
     EXPECT_FALSE (isWellFormedXml (nested (100000), 16));
     // Empty elements add no depth.
     EXPECT_TRUE (isWellFormedXml ("<a><b/><b/><b/></a>", 2));
