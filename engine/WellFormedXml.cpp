@@ -70,7 +70,6 @@ public:
             else if (text[at] != '<')                { ++at; }
             else if (startsWith ("<!--"))            { if (! skipSection ("<!--", "-->")) return false; }
             else if (startsWith ("<![CDATA["))       { if (! skipSection ("<![CDATA[", "]]>")) return false; }
-            else if (startsWith ("<?"))              { if (! skipSection ("<?", "?>")) return false; }
             else if (startsWith ("</"))
             {
                 at += 2;

