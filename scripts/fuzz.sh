@@ -53,7 +53,10 @@ for t in "${targets[@]}"; do
   for d in "tests/fuzz/corpus/$t" "tests/fuzz/regressions/$t"; do
     if [ -d "$d" ]; then inputs+=("$d"); fi
   done
-  if ! build-fuzz/tests/selvane-fuzz-$t -max_total_time="$seconds" -max_len=4096 -timeout=20 -rss_limit_mb=4096 \
+  # A target's dictionary of tokens, where it has one, steers mutations.
+  dict=()
+  if [ -f "tests/fuzz/$t.dict" ]; then dict=(-dict="tests/fuzz/$t.dict"); fi
+  if ! build-fuzz/tests/selvane-fuzz-$t "${dict[@]}" -max_total_time="$seconds" -max_len=4096 -timeout=20 -rss_limit_mb=4096 \
        -print_final_stats=1 -artifact_prefix="build-fuzz/crashes/$t-" "${inputs[@]}" >"$log" 2>&1; then
     tail -n 60 "$log" >&2
     if ls build-fuzz/crashes/"$t"-* >/dev/null 2>&1; then
