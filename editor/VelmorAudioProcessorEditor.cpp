@@ -415,7 +415,8 @@ void VelmorAudioProcessorEditor::buttonClicked (juce::Button* button)
 
 void VelmorAudioProcessorEditor::switchBackground()
 {
-    backgroundIndex = backgroundIndex + 1 > 1 ? 0 : backgroundIndex + 1;
+    // Written as a comparison, not as "index + 1 > 1": a stored index may be any int.
+    backgroundIndex = backgroundIndex >= 1 ? 0 : backgroundIndex + 1;
     processor.idxGUI.store (backgroundIndex);
     backgroundImage = backgroundPicture (backgroundIndex);
     repaint();

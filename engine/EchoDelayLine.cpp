@@ -138,6 +138,9 @@ EchoDelayLine::EchoDelayLine() : memoryL (zeroedMemory()), memoryR (zeroedMemory
 //==============================================================================
 void EchoDelayLine::setDelaySamples (float samples) noexcept
 {
+    // std::clamp lets a NaN through: a delay that is no number is not taken.
+    if (samples != samples)
+        return;
     targetDelay.store (std::clamp (samples, (float) minDelaySamples, (float) maxDelaySamples), std::memory_order_relaxed);
 }
 
@@ -230,6 +233,14 @@ void EchoDelayLine::runStereo (const float* inL, const float* inR, float* outL, 
     }
 
     running = s;
+}
+
+void EchoDelayLine::silence() noexcept
+{
+    std::fill (memoryL.get(), memoryL.get() + bufferLength, 0.0f);
+    std::fill (memoryR.get(), memoryR.get() + bufferLength, 0.0f);
+    running.left = FilterState { 0.0f, 0.0f, running.left.lowPassCoeff, 0.0f, 0.0f, running.left.highPassCoeff };
+    running.right = FilterState { 0.0f, 0.0f, running.right.lowPassCoeff, 0.0f, 0.0f, running.right.highPassCoeff };
 }
 
 void EchoDelayLine::processMono (const float* in, float* out, int numSamples) noexcept

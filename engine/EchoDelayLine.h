@@ -30,6 +30,11 @@ public:
     void processStereo (const float* inL, const float* inR, float* outL, float* outR, int numSamples) noexcept;
     void processMono (const float* in, float* out, int numSamples) noexcept;
 
+    // Empties the delay memories and the loop filters, as if nothing had been
+    // played yet; the delay length and the controls stay where they are.
+    // Audio thread only.
+    void silence() noexcept;
+
     // Read-outs for tests and the benchmark.
     float getTargetDelay() const noexcept { return targetDelay.load (std::memory_order_relaxed); }
     double getCurrentDelay() const noexcept { return running.currentDelay; }

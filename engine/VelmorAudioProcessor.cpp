@@ -73,7 +73,8 @@ VelmorAudioProcessor::VelmorAudioProcessor()
                           .withInput ("Input", juce::AudioChannelSet::stereo(), true)
                           .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
       balanceBufferL ((size_t) maxBlockChunk, 0.0f),
-      balanceBufferR ((size_t) maxBlockChunk, 0.0f)
+      balanceBufferR ((size_t) maxBlockChunk, 0.0f),
+      bypassFadeInput ((size_t) (2 * bypassFadeSamples), 0.0f)
 {
     for (auto& entry : midiMap)
         entry.store (-1, relaxed);
@@ -98,11 +99,13 @@ const juce::String VelmorAudioProcessor::getName() const { return "Selvane"; }
 
 void VelmorAudioProcessor::prepareToPlay (double sampleRate, int)
 {
-    // A host that reports no usable rate keeps the one we had.
-    if (! (std::isfinite (sampleRate) && sampleRate > 0.0))
+    // A host that reports no usable rate keeps the one we had. The rate is
+    // kept in single precision: a rate that is no finite float is refused too.
+    const auto rate = (float) sampleRate;
+    if (! (std::isfinite (sampleRate) && sampleRate >= minimumSampleRate && std::isfinite (rate)))
         return;
 
-    currentSampleRate.store ((float) sampleRate, relaxed);
+    currentSampleRate.store (rate, relaxed);
 
     for (int index : { kDelayTime, kDelayFeedback, kHighCut, kLowCut })
         setParameter (index, parameterValues[(size_t) index].load (relaxed));
@@ -281,6 +284,82 @@ void VelmorAudioProcessor::changeProgramName (int, const juce::String&) {}
 
 //==============================================================================
 void VelmorAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages)
+{
+    if (! bypassActive)
+    {
+        processEchoBlock (buffer, midiMessages);
+        return;
+    }
+
+    // Back from a bypass: the echo starts empty (what played before the
+    // bypass does not come back), and the input fades into the echo's output.
+    bypassActive = false;
+    delayLine.silence();
+    const int fadeLength = keepInputForFade (buffer);
+    processEchoBlock (buffer, midiMessages);
+    fadeBetweenEchoAndInput (buffer, fadeLength, false);
+}
+
+// A host's bypass: the input passes unchanged. On the first bypassed block the
+// echo's output fades into the input, so the change makes no click.
+void VelmorAudioProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages)
+{
+    passInputThrough (buffer);
+    midiMessages.clear();
+    if (bypassActive)
+        return;
+
+    bypassActive = true;
+    const int fadeLength = keepInputForFade (buffer);
+    juce::AudioBuffer<float> head (buffer.getArrayOfWritePointers(), buffer.getNumChannels(), fadeLength);
+    processEchoBlock (head, noMidi);
+    fadeBetweenEchoAndInput (buffer, fadeLength, true);
+}
+
+// A mono input feeding a stereo output is heard on both sides.
+void VelmorAudioProcessor::passInputThrough (juce::AudioBuffer<float>& buffer) const
+{
+    const int numInputs = getTotalNumInputChannels();
+    for (int channel = juce::jmax (numInputs, 1); channel < buffer.getNumChannels(); ++channel)
+    {
+        if (numInputs == 1)
+            buffer.copyFrom (channel, 0, buffer, 0, 0, buffer.getNumSamples());
+        else
+            buffer.clear (channel, 0, buffer.getNumSamples());
+    }
+}
+
+// Keeps the start of the block as the input the crossfade works with; returns its length.
+int VelmorAudioProcessor::keepInputForFade (const juce::AudioBuffer<float>& buffer)
+{
+    const int fadeLength = juce::jmin (buffer.getNumSamples(), bypassFadeSamples);
+    const int numInputs = juce::jmax (1, getTotalNumInputChannels());
+    for (int channel = 0; channel < juce::jmin (buffer.getNumChannels(), 2); ++channel)
+    {
+        const float* input = buffer.getReadPointer (juce::jmin (channel, numInputs - 1));
+        std::copy (input, input + fadeLength, bypassFadeInput.begin() + channel * bypassFadeSamples);
+    }
+    return fadeLength;
+}
+
+// Over the first fadeLength samples, from the echo's output to the kept input
+// (towardsInput) or back, on a straight line; every output stays clipped.
+void VelmorAudioProcessor::fadeBetweenEchoAndInput (juce::AudioBuffer<float>& buffer, int fadeLength, bool towardsInput) const
+{
+    for (int channel = 0; channel < juce::jmin (buffer.getNumChannels(), 2); ++channel)
+    {
+        float* samples = buffer.getWritePointer (channel);
+        const float* input = bypassFadeInput.data() + channel * bypassFadeSamples;
+        for (int i = 0; i < fadeLength; ++i)
+        {
+            const float inputShare = (float) (i + 1) / (float) (fadeLength + 1);
+            const float share = towardsInput ? inputShare : 1.0f - inputShare;
+            samples[i] = clipToFullScale (samples[i] + share * (finiteOrZero (input[i]) - samples[i]));
+        }
+    }
+}
+
+void VelmorAudioProcessor::processEchoBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages)
 {
     juce::ScopedNoDenormals noDenormals;
 

@@ -22,6 +22,8 @@ class VelmorAudioProcessor : public juce::AudioProcessor,
 public:
     static constexpr int maxBlockChunk = 16384;   // samples processed in one pass of the pipeline
     static constexpr int scopeLength = 512;       // samples per channel kept for the oscilloscope
+    static constexpr int bypassFadeSamples = 256; // crossfade between the echo and the input at a bypass change
+    static constexpr double minimumSampleRate = 1.0; // a host rate below this is refused like a non-positive one
 
     VelmorAudioProcessor();
     ~VelmorAudioProcessor() override;
@@ -32,6 +34,8 @@ public:
     void releaseResources() override;
     using AudioProcessor::processBlock;
     void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages) override;
+    using AudioProcessor::processBlockBypassed;
+    void processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages) override;
     bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
 
     const juce::String getInputChannelName (int channelIndex) const override;
@@ -113,6 +117,10 @@ private:
     void handleMidiControllers (const juce::MidiBuffer& midiMessages);
     void handleControlChange (int channel, int controller, int value);
     void updateSyncDelay();
+    void processEchoBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages);
+    void passInputThrough (juce::AudioBuffer<float>& buffer) const;
+    int keepInputForFade (const juce::AudioBuffer<float>& buffer);
+    void fadeBetweenEchoAndInput (juce::AudioBuffer<float>& buffer, int fadeLength, bool towardsInput) const;
     void processChunk (juce::AudioBuffer<float>& buffer, int start, int numSamples, int numInputs, int numOutputs);
     void balanceInput (const float* in0, const float* in1, int numSamples);
     void applyOutputGain (juce::AudioBuffer<float>& buffer, int start, int numSamples);
@@ -128,6 +136,9 @@ private:
     std::atomic<float> gainTarget { 1.0f };
     float gainCurrent = 1.0f;
     std::array<Parameter*, selvane::numParameters> hostParameters {};
+    bool bypassActive = false;                    // audio thread only
+    std::vector<float> bypassFadeInput;           // the input of a crossfade, both channels
+    juce::MidiBuffer noMidi;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VelmorAudioProcessor)
 };

@@ -7,6 +7,12 @@
 //    also claims "supportsViewDpiScaling" and Cockos' extensions.
 //  - Pin properties carry the processor's channel names, and stay within the
 //    record's fields (JUCE's adapter wrote one byte past the short label).
+//  - Opcodes the free ABI header leaves unnumbered (set bypass, tail size,
+//    MIDI channel counts) reach the adapter under the numbers hosts send.
+//  - Each instance finds its own processor, however many are open.
+//  - A host's automation of one parameter is not echoed back, and what the
+//    processor announces in response (a "Mode" change re-sends "DelayTime")
+//    reaches the host.
 //  - Blocks longer than the size the host announced are handed to JUCE's
 //    adapter in pieces: its scratch buffers hold only the announced size, and
 //    it writes past them when a host sends more.
@@ -18,55 +24,126 @@
 
 #include "VstHooks.h"
 
-#include <array>
 #include <atomic>
 #include <cstring>
+#include <utility>
 
 namespace
 {
 constexpr juce::int32 vstVersionNumber = ((JucePlugin_VersionCode >> 16) & 0xff) * 100
                                        + ((JucePlugin_VersionCode >> 8) & 0xff) * 10 + (JucePlugin_VersionCode & 0xff);
 
-Vst2::AEffectDispatcherProc frameworkDispatcher = nullptr;
-Vst2::AEffectProcessProc frameworkProcessReplacing = nullptr;
-
-// Which processor each open effect wraps, for the audio thread to find its
-// block size without a lock: written when an instance is adopted, cleared
-// when the host closes it.
-struct AdoptedInstance
+// Which processor each open effect wraps, so the dispatcher and the audio
+// thread can reach it without a lock. A record is added when an instance is
+// created (on the host's thread, where allocating is fine), reused once its
+// instance is closed, and deleted only when the library is unloaded: any
+// number of instances, opened and closed in any order, and a reader never
+// meets a freed record.
+struct InstanceRecord
 {
+    std::atomic<bool> inUse { true };
     std::atomic<Vst2::AEffect*> effect { nullptr };
     std::atomic<juce::AudioProcessor*> processor { nullptr };
+    InstanceRecord* next = nullptr;  // fixed before the record is published
 };
-std::array<AdoptedInstance, 256> adoptedInstances;
+
+class InstanceRegistry
+{
+public:
+    ~InstanceRegistry()
+    {
+        for (auto* record = head.load(); record != nullptr;)
+            delete std::exchange (record, record->next);
+    }
+
+    void remember (Vst2::AEffect* effect, juce::AudioProcessor& processor)
+    {
+        for (auto* record = head.load (std::memory_order_acquire); record != nullptr; record = record->next)
+        {
+            bool free = false;
+            if (record->inUse.compare_exchange_strong (free, true, std::memory_order_acq_rel))
+            {
+                publish (*record, effect, processor);
+                return;
+            }
+        }
+
+        auto* record = new InstanceRecord();
+        publish (*record, effect, processor);
+        record->next = head.load (std::memory_order_relaxed);
+        while (! head.compare_exchange_weak (record->next, record, std::memory_order_release, std::memory_order_relaxed))
+        {
+        }
+    }
+
+    void forget (Vst2::AEffect* effect)
+    {
+        if (auto* record = find (effect))
+        {
+            record->effect.store (nullptr, std::memory_order_relaxed);
+            record->processor.store (nullptr, std::memory_order_relaxed);
+            record->inUse.store (false, std::memory_order_release);
+        }
+    }
+
+    juce::AudioProcessor* processorOf (Vst2::AEffect* effect) const
+    {
+        auto* record = find (effect);
+        return record != nullptr ? record->processor.load (std::memory_order_relaxed) : nullptr;
+    }
+
+private:
+    // The processor is in place before the record answers to its effect.
+    static void publish (InstanceRecord& record, Vst2::AEffect* effect, juce::AudioProcessor& processor)
+    {
+        record.processor.store (&processor, std::memory_order_relaxed);
+        record.effect.store (effect, std::memory_order_release);
+    }
+
+    InstanceRecord* find (Vst2::AEffect* effect) const
+    {
+        if (effect == nullptr)
+            return nullptr;
+        for (auto* record = head.load (std::memory_order_acquire); record != nullptr; record = record->next)
+            if (record->effect.load (std::memory_order_acquire) == effect)
+                return record;
+        return nullptr;
+    }
+
+    std::atomic<InstanceRecord*> head { nullptr };
+};
+
+InstanceRegistry instances;
 
 juce::AudioProcessor* processorOf (Vst2::AEffect* effect)
 {
-    for (auto& slot : adoptedInstances)
-        if (slot.effect.load (std::memory_order_acquire) == effect)
-            return slot.processor.load (std::memory_order_relaxed);
-    return nullptr;
+    return instances.processorOf (effect);
 }
 
-void remember (Vst2::AEffect* effect, juce::AudioProcessor& processor)
+// The free ABI header leaves some opcodes that hosts send without a number, so
+// the adapter, compiled against it, knows them under placeholder values. The
+// numbers hosts actually send are translated to those.
+int opcodeForTheAdapter (int opcode)
 {
-    for (auto& slot : adoptedInstances)
+    switch (opcode)
     {
-        Vst2::AEffect* empty = nullptr;
-        slot.processor.store (&processor, std::memory_order_relaxed);
-        if (slot.effect.compare_exchange_strong (empty, effect, std::memory_order_release))
-            return;
+        case 44: return Vst2::effSetBypass;
+        case 52: return Vst2::effGetTailSize;
+        case 78: return Vst2::effGetNumMidiInputChannels;
+        case 79: return Vst2::effGetNumMidiOutputChannels;
+        default: return opcode;
     }
 }
 
-void forget (Vst2::AEffect* effect)
+void frameworkProcessReplacing (Vst2::AEffect* effect, float** inputs, float** outputs, int numSamples)
 {
-    for (auto& slot : adoptedInstances)
-    {
-        auto* expected = effect;
-        if (slot.effect.compare_exchange_strong (expected, nullptr, std::memory_order_acq_rel))
-            return;
-    }
+    JuceVSTWrapper::processReplacingCB (effect, inputs, outputs, numSamples);
+}
+
+Vst2::t_fstPtrInt frameworkDispatcher (Vst2::AEffect* effect, int opcode, int index, Vst2::t_fstPtrInt value,
+                                       void* ptr, float opt)
+{
+    return JuceVSTWrapper::dispatcherCB (effect, opcode, index, value, ptr, opt);
 }
 
 // Hands a block to the adapter in pieces no longer than the block size it was prepared for.
@@ -136,10 +213,31 @@ Vst2::t_fstPtrInt selvaneDispatcher (Vst2::AEffect* effect, int opcode, int inde
     if (opcode == Vst2::effGetVendorVersion)
         return vstVersionNumber;
     if (opcode == Vst2::effClose)
-        forget (effect);
+        instances.forget (effect);
     if (opcode == Vst2::effCanDo && ptr != nullptr && isCapabilityWeDoNotClaim (ptr))
         return 0;
-    return frameworkDispatcher (effect, opcode, index, value, ptr, opt);
+    return frameworkDispatcher (effect, opcodeForTheAdapter (opcode), index, value, ptr, opt);
+}
+
+// Automation from the host. The adapter marks its own call so that the change
+// is not echoed back to the host, but the mark is taken by the first
+// notification it meets: a "Mode" change, which re-sends "DelayTime" from
+// inside, had the host told of parameter 0 swallowed and its own change to
+// "Mode" echoed. Here the host's value is applied without notifying anyone of
+// it, and whatever the processor announces from inside reaches the host.
+void selvaneSetParameter (Vst2::AEffect* effect, int index, float value)
+{
+    auto* processor = processorOf (effect);
+    if (processor == nullptr)
+        return;
+
+    const auto& parameters = processor->getParameters();
+    if (! juce::isPositiveAndBelow (index, parameters.size()))
+        return;
+
+    auto* parameter = parameters[index];
+    if (parameter->getValue() != value)
+        parameter->setValue (value);
 }
 
 // The adapter registers itself as its processor's play head: that is how an
@@ -150,11 +248,10 @@ void adoptSelvaneAnswers (juce::AudioProcessor& processor)
     {
         auto* effect = wrapper->getAEffect();
         effect->version = vstVersionNumber;
-        frameworkDispatcher = effect->dispatcher;  // the same functions for every instance
         effect->dispatcher = selvaneDispatcher;
-        frameworkProcessReplacing = effect->processReplacing;
         effect->processReplacing = selvaneProcessReplacing;
-        remember (effect, processor);
+        effect->setParameter = selvaneSetParameter;
+        instances.remember (effect, processor);
     }
 }
 

@@ -46,7 +46,7 @@ AAX_Result describeComponent (AAX_IComponentDescriptor& component, int configura
     properties->AddProperty (AAX_eProperty_PlugInID_AudioSuite, (AAX_CPropertyValue) identity::fourCharCode ("jyaa") + index);
     properties->AddProperty (AAX_eProperty_Constraint_MultiMonoSupport, true);
 
-    return component.AddProcessProc_Native (aax::processAlgorithm, properties);
+    return component.AddProcessProc_Native (aax::processProcedureFor (configurationIndex), properties);
 }
 } // namespace
 

@@ -2,7 +2,10 @@
 
 #include "../../engine/ParameterTable.h"
 
+#include "PluginIdentity.h"
+
 #include <cstring>
+#include <iterator>
 
 juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter();
 
@@ -149,13 +152,13 @@ void* createEffectGUI() { return new EffectGUI(); }
 
 // One instance's block: inputs are copied to the outputs, which are then
 // processed in place under the processor's callback lock, bypassed or not.
-void processInstance (AlgorithmContext& context)
+// The channel counts are those of the configuration the host chose; the
+// processor takes them on the first block (it starts as stereo).
+void processInstance (AlgorithmContext& context, int numIns, int numOuts)
 {
     auto* instance = *context.privateData;
     auto& processor = *instance->processor;
     const int numSamples = *context.bufferLength;
-    const int numIns = processor.getTotalNumInputChannels();
-    const int numOuts = processor.getTotalNumOutputChannels();
 
     for (int channel = 0; channel < numOuts; ++channel)
     {
@@ -165,9 +168,13 @@ void processInstance (AlgorithmContext& context)
             std::fill (context.outputChannels[channel], context.outputChannels[channel] + numSamples, 0.0f);
     }
 
-    if (numSamples != instance->lastBlockSize)
+    const bool layoutChanged = processor.getTotalNumInputChannels() != numIns
+                            || processor.getTotalNumOutputChannels() != numOuts;
+    if (layoutChanged || numSamples != instance->lastBlockSize)
     {
         instance->lastBlockSize = numSamples;
+        if (layoutChanged)
+            processor.setPlayConfigDetails (numIns, numOuts, processor.getSampleRate(), numSamples);
         processor.prepareToPlay (processor.getSampleRate(), numSamples);
     }
 
@@ -185,9 +192,21 @@ void processInstance (AlgorithmContext& context)
         processor.processBlock (buffer, midi);
 }
 
+namespace
+{
+template <int configurationIndex>
 void processAlgorithm (void* const instancesBegin[], const void* instancesEnd)
 {
+    constexpr auto configuration = identity::channelConfigurations[configurationIndex];
     for (auto* const* walk = instancesBegin; walk < instancesEnd; ++walk)
-        processInstance (*static_cast<AlgorithmContext*> (*walk));
+        processInstance (*static_cast<AlgorithmContext*> (*walk), configuration.inputs, configuration.outputs);
+}
+} // namespace
+
+ProcessProcedure processProcedureFor (int configurationIndex)
+{
+    static_assert (std::size (identity::channelConfigurations) == 3);
+    constexpr ProcessProcedure procedures[] = { processAlgorithm<0>, processAlgorithm<1>, processAlgorithm<2> };
+    return juce::isPositiveAndBelow (configurationIndex, 3) ? procedures[configurationIndex] : nullptr;
 }
 } // namespace selvane::aax

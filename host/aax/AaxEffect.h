@@ -49,7 +49,7 @@ private:
     std::atomic<bool> bypassed { false };
     int lastBlockSize = 0;
     juce::MidiBuffer midiBlock;  // reused every block: the audio path never allocates
-    friend void processInstance (struct AlgorithmContext&);
+    friend void processInstance (struct AlgorithmContext&, int, int);
 };
 
 // The editor's view. The host creates it on its own and then connects it to
@@ -90,5 +90,9 @@ constexpr AAX_CFieldIndex fieldIndex (size_t offset) { return (AAX_CFieldIndex) 
 
 void* createEffectParameters();
 void* createEffectGUI();
-void processAlgorithm (void* const instancesBegin[], const void* instancesEnd);
+// The native process procedure of each channel configuration, by its index in
+// identity::channelConfigurations: each runs its instances with its own
+// channel counts.
+using ProcessProcedure = void (*) (void* const instancesBegin[], const void* instancesEnd);
+ProcessProcedure processProcedureFor (int configurationIndex);
 } // namespace selvane::aax

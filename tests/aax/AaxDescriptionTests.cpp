@@ -7,7 +7,10 @@
 
 #include <juce_events/juce_events.h>
 
+#include <algorithm>
+#include <cmath>
 #include <sstream>
+#include <vector>
 
 namespace
 {
@@ -192,7 +195,10 @@ TEST (AaxDescription, DescribesTheEffectItsThreeLayoutsAndItsPackage)
 
     EXPECT_EQ (collection.recorder.calls, expected);
     ASSERT_EQ (collection.descriptor->components.size(), 3u);
-    EXPECT_EQ (collection.descriptor->components[0]->process, &selvane::aax::processAlgorithm);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ (collection.descriptor->components[(size_t) i]->process, selvane::aax::processProcedureFor (i)) << i;
+    EXPECT_NE (selvane::aax::processProcedureFor (0), selvane::aax::processProcedureFor (2));
+    EXPECT_EQ (selvane::aax::processProcedureFor (3), nullptr);
 }
 
 TEST (AaxDescription, WithoutADescriptorNothingIsAdded)
@@ -268,7 +274,7 @@ TEST (AaxEffectParameters, NativeProcessRunsEachInstanceInPlaceWithItsMidi)
 
     selvane::aax::AlgorithmContext context { ins, outs, &length, &bypassOff, &midi, &instance };
     void* contexts[] = { &context };
-    selvane::aax::processAlgorithm (contexts, contexts + 1);
+    selvane::aax::processProcedureFor (0) (contexts, contexts + 1);
 
     EXPECT_EQ (parameters.getValue ("4"), 1.0f);  // the CC reached the processor
     EXPECT_NE (outL[63], 0.0f);
@@ -276,8 +282,9 @@ TEST (AaxEffectParameters, NativeProcessRunsEachInstanceInPlaceWithItsMidi)
 
     const int32_t bypassOn = 1;
     context.bypass = &bypassOn;
+    selvane::aax::processProcedureFor (0) (contexts, contexts + 1);  // the echo fades out into the input
     std::fill (outL, outL + 64, 0.0f);
-    selvane::aax::processAlgorithm (contexts, contexts + 1);
+    selvane::aax::processProcedureFor (0) (contexts, contexts + 1);
     EXPECT_EQ (outL[10], 0.5f);                   // bypassed: the input passes as it came
 }
 
@@ -324,4 +331,40 @@ TEST (AcfExports, StartUpKeepsTheHostAndUnloadingWaitsForLiveObjects)
     EXPECT_EQ (ACFCanUnloadNow (&host), ACF_OK);
     EXPECT_EQ (ACFShutdown (&host), ACF_OK);
     EXPECT_EQ (selvane::aax::startedHost(), nullptr);
+}
+
+// Each configuration's procedure runs its instances with that configuration's
+// channels: a mono instance's second channel pointers are never touched (here
+// they are null), and one input feeding two outputs echoes on both.
+TEST (AaxEffectParameters, EachLayoutProcessesWithItsOwnChannelCount)
+{
+    const juce::ScopedJuceInitialiser_GUI juce;
+    struct Case { int configuration, outputs; };
+    for (const auto layout : { Case { 2, 1 }, Case { 1, 2 } })
+    {
+        selvane::aax::EffectParameters parameters;
+        auto& processor = parameters.getProcessor();
+        processor.setParameter (selvane::kDryWet, 1.0f);  // echoes only
+        processor.setParameter (selvane::kMode, 0.0f);    // short: 5 ms at "DelayTime" 0
+
+        std::vector<float> in (4096, 0.0f), outL (4096, 0.0f), outR (4096, 0.0f);
+        in[0] = 0.5f;
+        float* ins[] = { in.data(), nullptr };
+        float* outs[] = { outL.data(), layout.outputs == 2 ? outR.data() : nullptr };
+        const int32_t length = 4096, bypassOff = 0;
+        const selvane::aax::AAXMidiEvents midi { nullptr, 0 };
+        selvane::aax::EffectParameters* instance = &parameters;
+        selvane::aax::AlgorithmContext context { ins, outs, &length, &bypassOff, &midi, &instance };
+        void* contexts[] = { &context };
+        selvane::aax::processProcedureFor (layout.configuration) (contexts, contexts + 1);
+
+        EXPECT_EQ (processor.getTotalNumInputChannels(), 1) << layout.configuration;
+        EXPECT_EQ (processor.getTotalNumOutputChannels(), layout.outputs) << layout.configuration;
+        const auto loudest = [] (const std::vector<float>& x) {
+            return *std::max_element (x.begin(), x.end(), [] (float a, float b) { return std::abs (a) < std::abs (b); });
+        };
+        EXPECT_GT (std::abs (loudest (outL)), 0.05f) << layout.configuration;
+        if (layout.outputs == 2)
+            EXPECT_GT (std::abs (loudest (outR)), 0.05f) << "the mono input echoes on the right too";
+    }
 }

@@ -335,6 +335,25 @@ TEST_F (EditorTest, OptionsPageSelectsTheStoredChannelAndLeavesNonsenseAlone)
     EXPECT_EQ (processor.idxMidiChannel.load(), 40);
 }
 
+// The stored index comes from a saved state and may be any int: the switch
+// goes to the photo from 1 or above without overflowing, and counts up below.
+TEST (EditorBackground, SwitchFromAnyStoredIndexWithoutOverflow)
+{
+    const std::pair<int, int> cases[] = { { 0, 1 }, { 1, 0 }, { 2147483647, 0 }, { 7, 0 }, { -3, -2 } };
+    for (const auto [stored, next] : cases)
+    {
+        VelmorAudioProcessor processor;
+        processor.idxGUI = stored;
+        std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditor());
+        for (auto* child : editor->getChildren())
+            if (child->getName() == "buttonSwitchGUI")
+                dynamic_cast<juce::Button*> (child)->triggerClick();
+        deliverPendingMessages();
+        EXPECT_EQ (processor.idxGUI.load(), next) << "from " << stored;
+        processor.editorBeingDeleted (editor.get());
+    }
+}
+
 TEST (EditorBackground, ProcessorChoosingTheOutlineOpensOnIt)
 {
     VelmorAudioProcessor processor;

@@ -5,9 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <dlfcn.h>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace
 {
@@ -15,11 +20,123 @@ using EntryPoint = AEffect* (*) (audioMasterCallback);
 
 int hostVersionAnswer = 2400;
 
-t_fstPtrInt hostCallback (AEffect*, int opcode, int, t_fstPtrInt, void*, float)
+// What the plug-in told the host of its parameters (audioMasterAutomate).
+struct Automation
+{
+    int index;
+    float value;
+};
+std::mutex automationLock;
+std::vector<Automation> automations;
+
+t_fstPtrInt hostCallback (AEffect*, int opcode, int index, t_fstPtrInt, void*, float opt)
 {
     if (opcode == audioMasterVersion)
         return hostVersionAnswer;
+    if (opcode == audioMasterAutomate)
+    {
+        const std::lock_guard<std::mutex> lock (automationLock);
+        automations.push_back ({ index, opt });
+    }
     return 0;
+}
+
+// The numbers hosts send for the opcodes the free header leaves unnumbered.
+constexpr int opcodeSetBypass = 44, opcodeGetTailSize = 52, opcodeMidiInputChannels = 78, opcodeMidiOutputChannels = 79;
+
+t_fstPtrInt call (AEffect* effect, int opcode, int index = 0, t_fstPtrInt value = 0, void* ptr = nullptr, float opt = 0.0f)
+{
+    return effect->dispatcher (effect, opcode, index, value, ptr, opt);
+}
+
+void startProcessing (AEffect* effect, float sampleRate, int blockSize)
+{
+    call (effect, effOpen);
+    call (effect, effSetSampleRate, 0, 0, nullptr, sampleRate);
+    call (effect, effSetBlockSize, 0, blockSize);
+    call (effect, effMainsChanged, 0, 1);
+}
+
+// A stereo signal that differs per instance: decaying noise bursts.
+std::vector<float> testSignal (int length, unsigned seed)
+{
+    std::vector<float> signal ((size_t) length * 2);
+    unsigned state = seed * 2654435761u + 1u;
+    for (size_t i = 0; i < signal.size(); ++i)
+    {
+        state = state * 1664525u + 1013904223u;
+        const float noise = (float) ((state >> 8) & 0xffff) / 32768.0f - 1.0f;
+        const float envelope = std::exp (-(float) ((i / 2) % 3000) / 400.0f);
+        signal[i] = 0.4f * noise * envelope;
+    }
+    return signal;
+}
+
+// One instance driven block by block: its input, its output so far.
+struct Voice
+{
+    AEffect* effect = nullptr;
+    float sampleRate = 48000.0f;
+    int blockSize = 512;
+    std::vector<float> input;  // interleaved stereo
+    std::vector<float> output;
+    int done = 0;              // frames processed
+
+    void open (EntryPoint entry)
+    {
+        effect = entry (hostCallback);
+        ASSERT_NE (effect, nullptr);
+        startProcessing (effect, sampleRate, blockSize);
+        // The output gain glides for a while, and how it glides depends on the
+        // blocks it is given: an instance that cut its blocks by another's size
+        // would not match itself alone.
+        effect->setParameter (effect, 8, 0.6f);
+    }
+
+    // One block, and the host queries that read the instance's processor.
+    void processBlock()
+    {
+        std::vector<float> inL ((size_t) blockSize), inR ((size_t) blockSize), outL ((size_t) blockSize), outR ((size_t) blockSize);
+        for (int i = 0; i < blockSize; ++i)
+        {
+            inL[(size_t) i] = input[(size_t) (done + i) * 2];
+            inR[(size_t) i] = input[(size_t) (done + i) * 2 + 1];
+        }
+        float* ins[] = { inL.data(), inR.data() };
+        float* outs[] = { outL.data(), outR.data() };
+        effect->processReplacing (effect, ins, outs, blockSize);
+        for (int i = 0; i < blockSize; ++i)
+        {
+            output.push_back (outL[(size_t) i]);
+            output.push_back (outR[(size_t) i]);
+        }
+        done += blockSize;
+
+        VstPinProperties pin {};
+        EXPECT_EQ (call (effect, effGetOutputProperties, 1, 0, &pin), 1);
+        EXPECT_STREQ (pin.label, "2");
+    }
+
+    void close()
+    {
+        call (effect, effMainsChanged, 0, 0);
+        call (effect, effClose);
+        effect = nullptr;
+    }
+};
+
+// The same instance, alone in the process, for as many blocks.
+std::vector<float> renderedAlone (EntryPoint entry, const Voice& voice)
+{
+    Voice alone;
+    alone.sampleRate = voice.sampleRate;
+    alone.blockSize = voice.blockSize;
+    alone.input = voice.input;
+    alone.open (entry);
+    while (alone.done < voice.done)
+        alone.processBlock();
+    alone.close();
+    return alone.output;
 }
 
 // Room for eight speakers behind the header, as hosts allocate it.
@@ -212,4 +329,142 @@ TEST_F (RawVst2, ProcessesAndSavesItsStateAsAChunk)
     const std::string bytes (static_cast<const char*> (chunk), (size_t) size);
     EXPECT_NE (bytes.find ("<DryWet>0</DryWet>"), std::string::npos);
     dispatch (effMainsChanged, 0, 0);
+}
+
+// Several instances in one process at different rates and block sizes,
+// processed interleaved and from two threads, closed first, middle and last
+// with new ones opened after: each one's output is exactly what it gives when
+// it is alone, and every one keeps answering about its own processor.
+TEST_F (RawVst2, ManyInstancesEachKeepTheirOwnProcessor)
+{
+    const float rates[] = { 44100.0f, 48000.0f, 96000.0f, 22050.0f };
+    const int blockSizes[] = { 4096, 1000, 512, 64 };
+    constexpr int blocksEach = 12;
+
+    std::vector<Voice> voices (4);
+    std::vector<Voice> finished;
+    unsigned nextSeed = 1;
+    const auto start = [&] (Voice& voice, int slot) {
+        voice = Voice {};
+        voice.sampleRate = rates[slot];
+        voice.blockSize = blockSizes[slot];
+        voice.input = testSignal (blockSizes[slot] * blocksEach, nextSeed++);
+        voice.open (entry);
+    };
+    // Opened on two threads, as hosts that load in the background do.
+    std::thread other ([&] { start (voices[0], 0); start (voices[1], 1); });
+    other.join();
+    start (voices[2], 2);
+    start (voices[3], 3);
+
+    const int closeOrder[] = { 1, 0, 3 };  // middle, first, last
+    for (int round = 0; round < blocksEach; ++round)
+    {
+        std::thread second ([&] { voices[0].processBlock(); voices[1].processBlock(); });
+        voices[2].processBlock();
+        voices[3].processBlock();
+        second.join();
+
+        if (round % 3 == 2 && round / 3 < 3)
+        {
+            const int slot = closeOrder[round / 3];
+            voices[(size_t) slot].close();
+            finished.push_back (voices[(size_t) slot]);
+            start (voices[(size_t) slot], slot);
+        }
+    }
+
+    for (auto& voice : voices)
+    {
+        finished.push_back (voice);
+        voice.close();
+    }
+    for (const auto& voice : finished)
+    {
+        const auto alone = renderedAlone (entry, voice);
+        ASSERT_EQ (alone.size(), voice.output.size());
+        EXPECT_TRUE (alone == voice.output) << "instance at " << voice.sampleRate << " Hz, blocks of " << voice.blockSize;
+    }
+}
+
+// The opcodes the free header leaves unnumbered, under the numbers hosts send.
+TEST_F (RawVst2, AnswersTheOpcodesHostsSendUnderTheirRealNumbers)
+{
+    ASSERT_NE (open(), nullptr);
+    EXPECT_EQ (dispatch (opcodeGetTailSize), 0);
+    EXPECT_EQ (dispatch (opcodeMidiInputChannels), 16);
+    EXPECT_EQ (dispatch (opcodeMidiOutputChannels), 0);
+    EXPECT_EQ (dispatch (opcodeSetBypass, 0, 1), 1);
+    EXPECT_EQ (dispatch (opcodeSetBypass, 0, 0), 1);
+}
+
+// A host's bypass: the input passes unchanged; entering and leaving it makes
+// no click, and the echoes of what played before it do not come back.
+TEST_F (RawVst2, HostBypassPassesTheInputAndResumesCleanly)
+{
+    ASSERT_NE (open(), nullptr);
+    constexpr int block = 480;
+    startProcessing (effect, 48000.0f, block);
+    effect->setParameter (effect, 1, 0.9f);  // long-ringing echoes
+
+    double phase = 0.0;
+    std::vector<float> output, input;
+    const auto run = [&] (int blocks) {
+        for (int b = 0; b < blocks; ++b)
+        {
+            float inL[block], inR[block], outL[block], outR[block];
+            for (int i = 0; i < block; ++i)
+            {
+                inL[i] = inR[i] = 0.3f * (float) std::sin (phase);
+                phase += 2.0 * M_PI * 440.0 / 48000.0;
+            }
+            float* ins[] = { inL, inR };
+            float* outs[] = { outL, outR };
+            effect->processReplacing (effect, ins, outs, block);
+            output.insert (output.end(), outL, outL + block);
+            input.insert (input.end(), inL, inL + block);
+        }
+    };
+    const auto largestStep = [&] (size_t from, size_t to) {
+        float step = 0.0f;
+        for (size_t i = std::max<size_t> (from, 1); i < to; ++i)
+            step = std::max (step, std::abs (output[i] - output[i - 1]));
+        return step;
+    };
+
+    run (300);  // 3 s: the echo memory is full
+    const size_t bypassStart = output.size();
+    ASSERT_EQ (dispatch (opcodeSetBypass, 0, 1), 1);
+    run (100);
+    for (size_t i = bypassStart + 256; i < output.size(); ++i)
+        ASSERT_EQ (output[i], input[i]) << "bypassed, sample " << i - bypassStart;
+    EXPECT_LT (largestStep (bypassStart - 4, bypassStart + 300), 0.06f) << "a click entering the bypass";
+
+    const size_t resume = output.size();
+    ASSERT_EQ (dispatch (opcodeSetBypass, 0, 0), 1);
+    run (10);  // 100 ms: less than the delay (0.1 s at the defaults), so no echo yet
+    EXPECT_LT (largestStep (resume - 4, resume + 300), 0.06f) << "a click leaving the bypass";
+    float leftover = 0.0f;
+    for (size_t i = resume; i < resume + 4000; ++i)
+        leftover = std::max (leftover, std::abs (output[i] - input[i]));
+    EXPECT_LT (leftover, 1.0e-3f) << "echoes from before the bypass came back";
+}
+
+// A host's own change to "Mode" is not echoed back; the processor's re-sent
+// "DelayTime" reaches the host with its stored value.
+TEST_F (RawVst2, HostAutomationOfModeTellsTheHostOfTheDelayTime)
+{
+    ASSERT_NE (open(), nullptr);
+    effect->setParameter (effect, 0, 0.5f);
+    {
+        const std::lock_guard<std::mutex> lock (automationLock);
+        automations.clear();
+    }
+    effect->setParameter (effect, 2, 0.66f);
+
+    const std::lock_guard<std::mutex> lock (automationLock);
+    ASSERT_EQ (automations.size(), 1u);
+    EXPECT_EQ (automations[0].index, 0);
+    EXPECT_EQ (automations[0].value, 0.5f);
+    EXPECT_FLOAT_EQ (effect->getParameter (effect, 2), 0.66f);
 }

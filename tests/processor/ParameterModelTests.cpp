@@ -180,6 +180,49 @@ TEST (ParameterModel, PrepareToPlayRecomputesRateDependentTargets)
     EXPECT_EQ (p.getCurrentSampleRate(), 16000.0f);
 }
 
+// Any positive rate a host may report leaves every engine value a number; a
+// rate too small to mean anything (or too large for single precision) is
+// refused like a non-positive one.
+TEST (ParameterModel, AnyPositiveSampleRateKeepsTheEngineFinite)
+{
+    struct Case { double rate; float kept; };
+    const Case cases[] = { { 1.0e-50, 44100.0f }, { 0.5, 44100.0f }, { 1.0e300, 44100.0f },
+                           { 1.0, 1.0f }, { 1.0e9, 1.0e9f }, { 8000.0, 8000.0f } };
+    for (const auto c : cases)
+    {
+        VelmorAudioProcessor p;
+        p.setParameter (kDelayTime, 0.7f);
+        p.prepareToPlay (c.rate, 512);
+        EXPECT_EQ (p.getCurrentSampleRate(), c.kept) << c.rate;
+        for (float mode : { 0.0f, 0.33f, 0.66f, 1.0f })
+        {
+            p.setParameter (kMode, mode);
+            p.setParameter (kDelayTime, 0.7f);
+            const auto& line = p.getDelayLine();
+            EXPECT_TRUE (std::isfinite (line.getTargetDelay())) << c.rate << " mode " << mode;
+            EXPECT_TRUE (std::isfinite (line.getLowPassCoefficientTarget())) << c.rate;
+            EXPECT_TRUE (std::isfinite (line.getHighPassCoefficientTarget())) << c.rate;
+        }
+        juce::AudioBuffer<float> buffer (2, 512);
+        buffer.clear();
+        buffer.setSample (0, 0, 1.0f);
+        juce::MidiBuffer midi;
+        for (int block = 0; block < 4; ++block)
+            p.processBlock (buffer, midi);
+        for (int channel = 0; channel < 2; ++channel)
+            for (int i = 0; i < 512; ++i)
+                ASSERT_TRUE (std::isfinite (buffer.getSample (channel, i))) << c.rate;
+    }
+}
+
+TEST (ParameterModel, DelayLineRefusesADelayThatIsNoNumber)
+{
+    EchoDelayLine line;
+    line.setDelaySamples (2000.0f);
+    line.setDelaySamples (std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ (line.getTargetDelay(), 2000.0f);
+}
+
 TEST (ParameterModel, GainParameterMapsToLinearGain)
 {
     VelmorAudioProcessor p;
