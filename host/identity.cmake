@@ -12,6 +12,7 @@ set(SELVANE_VERSION_PATCH 0)
 set(SELVANE_AAX_IDENTIFIER "com.Orvelle.Selvane")
 set(SELVANE_WEBSITE "https://www.orvelle.example")
 set(SELVANE_LV2_URI "https://www.orvelle.example/plugins/selvane")
+set(SELVANE_LICENSE_URI "https://www.orvelle.example/licence")
 
 set(SELVANE_VERSION "${SELVANE_VERSION_MAJOR}.${SELVANE_VERSION_MINOR}.${SELVANE_VERSION_PATCH}")
 set(SELVANE_VERSION_SHORT "${SELVANE_VERSION_MAJOR}.${SELVANE_VERSION_MINOR}")

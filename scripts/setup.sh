@@ -8,7 +8,7 @@ packages=(
   juce-modules-source fst-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb x11-utils xdotool imagemagick fonts-roboto-unhinted
-  jalv jackd2 ecasound sordi lv2-dev
+  jalv jackd2 ecasound sordi lv2-dev lilv-utils ardour
   clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev dpkg-dev wine64 python3-pefile file
 )

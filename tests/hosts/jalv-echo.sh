@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Debian's reference LV2 host, jalv, runs the plug-in headless on a private
 # dummy JACK server; ecasound plays an impulse through it and records the
-# result, and the echo must sit where the default delay time puts it.
+# result, and the echo must sit where the delay time puts it: the default, or
+# a value given at start. jalv's own list of controls shows every parameter.
 #   jalv-echo.sh BUNDLE URI WAV_PROBE
 set -u
 bundle="$1"; uri="$2"; probe="$3"
@@ -38,28 +39,66 @@ jack_lsp >/dev/null 2>&1 || { echo "FAIL: the dummy JACK server did not start"; 
 # the glide has long settled.
 "$probe" impulse "$work/in.wav" 48000 13 12 || exit 1
 
-# jalv reads commands from its input and quits at its end: keep it open
-# through a FIFO this script holds.
-mkfifo "$work/commands"
-exec 3<>"$work/commands"
-jalv -n selvane "$uri" <"$work/commands" >"$work/jalv.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 1 100); do
-  jack_lsp 2>/dev/null | grep -q '^selvane:' && break
-  sleep 0.1
+# One jalv session: the plug-in with the given jalv options, the impulse
+# played through it and recorded, and jalv's own view of the controls.
+#   run_session NAME EXPECTED_DELAY JALV_OPTIONS...
+run_session() {
+  local name="$1" expected="$2"; shift 2
+  local dir="$work/$name"
+  mkdir -p "$dir"
+  # jalv reads commands from its input and quits at its end: keep it open
+  # through a FIFO this script holds.
+  mkfifo "$dir/commands"
+  exec 3<>"$dir/commands"
+  jalv -n "$name" "$@" "$uri" <"$dir/commands" >"$dir/jalv.log" 2>&1 &
+  local jalv_pid=$!
+  pids+=($jalv_pid)
+  for _ in $(seq 1 100); do
+    jack_lsp 2>/dev/null | grep -q "^$name:" && break
+    sleep 0.1
+  done
+  jack_lsp 2>/dev/null | grep -q "^$name:" || { echo "FAIL: jalv did not bring the plug-in up"; cat "$dir/jalv.log"; exit 1; }
+  echo "jalv ports: $(jack_lsp | grep "^$name:" | tr '\n' ' ')"
+
+  ecasound -q -f:f32_le,2,48000 -a:play -i "$work/in.wav" -o "jack,$name" -a:rec -i "jack,$name" -o "$dir/out.wav" \
+    -t:13 >"$dir/ecasound.log" 2>&1
+  [ -s "$dir/out.wav" ] || { echo "FAIL: nothing was recorded"; cat "$dir/ecasound.log"; exit 1; }
+
+  # What the host holds for each parameter, after a change made while running.
+  echo "Balance = 0.25" >&3
+  echo "controls" >&3
+  sleep 1
+  exec 3>&-
+  kill "$jalv_pid" 2>/dev/null; wait "$jalv_pid" 2>/dev/null
+
+  local result delay level
+  result=$("$probe" echo "$dir/out.wav") || { echo "FAIL: $result"; exit 1; }
+  delay=$(echo "$result" | awk '{ print $NF }')
+  level=$(echo "$result" | awk '{ print $6 }')
+  echo "$name: $result"
+  if [ "$delay" -ne "$expected" ]; then echo "FAIL: echo $delay samples after the impulse, expected $expected"; exit 1; fi
+  # The first echo passes once through the filters and the mix: about 0.41 at the defaults.
+  if ! awk -v l="$level" 'BEGIN { exit !(l > 0.35 && l < 0.45) }'; then echo "FAIL: echo level $level, expected about 0.41"; exit 1; fi
+  controls="$dir/jalv.log"
+}
+
+expect_control() {
+  local symbol="$1" value="$2"
+  grep -q "^\(> \)*$symbol = $value\$" "$controls" \
+    || { echo "FAIL: jalv shows $(grep -o "$symbol = [0-9.]*" "$controls" | tail -1), expected $symbol = $value"; cat "$controls"; exit 1; }
+}
+
+# The defaults: medium mode, "DelayTime" 0 = 0.1 s = 4800 samples. jalv lists
+# the nine parameters with their defaults, and the value set while running.
+run_session selvane 4800
+for pair in DelayTime=0.000000 DelayFeedback=0.500000 Mode=0.330000 PingPong=0.000000 HighCut=0.000000 \
+            LowCut=0.000000 DryWet=0.500000 Gain=0.900000 Balance=0.250000; do
+  expect_control "${pair%%=*}" "${pair#*=}"
 done
-jack_lsp 2>/dev/null | grep -q '^selvane:' || { echo "FAIL: jalv did not bring the plug-in up"; cat "$work/jalv.log"; exit 1; }
-echo "jalv ports: $(jack_lsp | grep '^selvane:' | tr '\n' ' ')"
+echo "jalv shows every parameter's default and the value set while running"
 
-ecasound -q -f:f32_le,2,48000 -a:play -i "$work/in.wav" -o jack,selvane -a:rec -i jack,selvane -o "$work/out.wav" \
-  -t:13 >"$work/ecasound.log" 2>&1
-[ -s "$work/out.wav" ] || { echo "FAIL: nothing was recorded"; cat "$work/ecasound.log"; exit 1; }
-
-result=$("$probe" echo "$work/out.wav") || { echo "FAIL: $result"; exit 1; }
-echo "$result"
-delay=$(echo "$result" | awk '{ print $NF }')
-level=$(echo "$result" | awk '{ print $6 }')
-# Default setting: medium mode, "DelayTime" 0 = 0.1 s = 4800 samples; loop gain 0.55 through the filters.
-if [ "$delay" -ne 4800 ]; then echo "FAIL: echo $delay samples after the impulse, expected 4800"; exit 1; fi
-if ! awk -v l="$level" 'BEGIN { exit !(l > 0.35 && l < 0.45) }'; then echo "FAIL: echo level $level, expected about 0.41"; exit 1; fi
-echo "echo found 4800 samples after the impulse at level $level"
+# A value given at start is applied before the first block: "DelayTime" 0.2
+# is 0.1 + 0.9 x 0.2 = 0.28 s = 13440 samples.
+run_session selvane_c 13440 -c DelayTime=0.2
+expect_control DelayTime 0.200000
+echo "the value given with -c at start is what plays"
