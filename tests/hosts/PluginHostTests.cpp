@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 using namespace host_testing;
 
@@ -303,6 +306,56 @@ TEST_P (Hosted, ControlChangeDrivesItsAssignedParameterAndTheAssignmentSurvivesA
     EXPECT_EQ (savedDryWet (*b, format), 0.0f);
     if (format == "VST")
         EXPECT_NEAR (parameterNamed (*b, "DryWet")->getValue(), 0.0f, 1.0e-6);
+}
+
+// Automation of "Mode" from the host: the processor re-sends "DelayTime" with
+// its stored value and the host hears of it, while the host's own change to
+// "Mode" is not echoed back. (An LV2 host owns its parameters' ports: it is
+// not told of a value it already holds.)
+TEST_P (Hosted, HostAutomationOfModeTellsTheHostOfTheDelayTime)
+{
+    if (juce::String (GetParam().name) == "LV2")
+        GTEST_SKIP() << "LV2 parameters are the host's own ports";
+    if (juce::String (GetParam().name) == "VST3")
+        GTEST_SKIP() << "JUCE's VST3 host passes what a plug-in reports to the plug-in's controller only";
+
+    struct Heard : juce::AudioProcessorListener
+    {
+        void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float value) override
+        {
+            const std::lock_guard<std::mutex> lock (mutex);
+            changes.emplace_back (index, value);
+        }
+        void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}
+        std::mutex mutex;
+        std::vector<std::pair<int, float>> changes;
+    } heard;
+
+    auto p = load (GetParam());
+    ASSERT_NE (p, nullptr);
+    p->prepareToPlay (48000.0, 512);
+    juce::AudioBuffer<float> buffer (2, 512);
+    auto* delayTime = parameterNamed (*p, "DelayTime");
+    auto* mode = parameterNamed (*p, "Mode");
+    ASSERT_NE (delayTime, nullptr);
+    ASSERT_NE (mode, nullptr);
+    delayTime->setValue (0.5f);
+    runBlocks (*p, buffer, 2);
+
+    p->addListener (&heard);
+    mode->setValue (0.66f);  // the host's automation, not a change of the plug-in's own
+    juce::MessageManager::getInstance()->runDispatchLoopUntil (100);
+    p->removeListener (&heard);
+
+    const std::lock_guard<std::mutex> lock (heard.mutex);
+    const auto told = [&] (int index) {
+        return std::count_if (heard.changes.begin(), heard.changes.end(), [&] (auto& c) { return c.first == index; });
+    };
+    EXPECT_GE (told (delayTime->getParameterIndex()), 1) << "the host was not told of DelayTime";
+    for (const auto& [index, value] : heard.changes)
+        if (index == delayTime->getParameterIndex())
+            EXPECT_NEAR (value, 0.5f, 1.0e-6);
+    EXPECT_EQ (told (mode->getParameterIndex()), 0) << "the host's own change came back";
 }
 
 TEST_P (Hosted, EditorOpensAndCloses)
