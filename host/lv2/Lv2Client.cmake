@@ -267,11 +267,18 @@ selvane_mend(lv2_text
             hostPortValues[(size_t) index] = *static_cast<const float*> (buffer);
     }
 
+    // A value that changed inside the plug-in since the last look (the editor,
+    // a MIDI controller) and that the host does not hold yet goes to its port.
+    // What the plug-in held when the editor opened is left alone: the host's
+    // ports are the host's, and it may have set them a moment ago.
     void writeChangedParameterPorts()
     {
-        for (int index = 0; index < (int) hostPortValues.size(); ++index)
+        for (int index = 0; index < (int) pluginValues.size(); ++index)
         {
             const float value = plugin->getParameterValue (index);
+            if (value == pluginValues[(size_t) index])
+                continue;
+            pluginValues[(size_t) index] = value;
             if (value != hostPortValues[(size_t) index])
             {
                 hostPortValues[(size_t) index] = value;
@@ -287,7 +294,13 @@ selvane_mend(lv2_text
 [[    std::unique_ptr<AudioProcessorEditor> editor;]]
 [[    std::unique_ptr<AudioProcessorEditor> editor;
     std::vector<float> hostPortValues = std::vector<float> ((size_t) plugin->getNumParameters(),
-                                                            std::numeric_limits<float>::quiet_NaN());]] ${lv2_client})
+                                                            std::numeric_limits<float>::quiet_NaN());
+    std::vector<float> pluginValues = [this] {
+        std::vector<float> values;
+        for (int index = 0; index < plugin->getNumParameters(); ++index)
+            values.push_back (plugin->getParameterValue (index));
+        return values;
+    }();]] ${lv2_client})
 
 selvane_write_if_changed(${SELVANE_GENERATED_DIR}/juce_lv2_client/juce_LV2_Client.cpp "${lv2_text}")
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_FILE} ${CMAKE_CURRENT_LIST_DIR}/ParameterPorts.inl ${lv2_client})
