@@ -26,7 +26,8 @@ int writeImpulse (const juce::File& file, double rate, double seconds, double at
 int findEcho (const juce::File& file)
 {
     juce::WavAudioFormat wav;
-    std::unique_ptr<juce::AudioFormatReader> reader (wav.createReaderFor (file.createInputStream().release(), true));
+    auto stream = file.createInputStream();
+    std::unique_ptr<juce::AudioFormatReader> reader (stream != nullptr ? wav.createReaderFor (stream.release(), true) : nullptr);
     if (reader == nullptr)
     {
         std::fprintf (stderr, "cannot read %s\n", file.getFullPathName().toRawUTF8());

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Ardour 7 from Debian, headless: a session with a stereo track holding a
+# generated WAV and Selvane in the given format, "DelayTime" changed to 0.2,
+# saved, rendered by ardour7-export and reopened. The echo in Ardour's render
+# must sit where selvane-render puts it, at the same level, and Ardour's own
+# control must read 0.2 after reopening.
+#   ardour-session.sh FORMAT(LV2|VST3|VST) BUILD_DIR WAV_PROBE SELVANE_RENDER
+set -u
+format="$1"; build="$2"; probe="$3"; render="$4"
+here="$(cd "$(dirname "$0")" && pwd)"
+artefacts="$build/Selvane_artefacts/Release"
+command -v ardour7-lua >/dev/null && command -v ardour7-export >/dev/null \
+  || { echo "SKIP: Ardour 7 (ardour7-lua, ardour7-export) is not installed"; exit 77; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export HOME="$work/home"
+mkdir -p "$HOME/.lv2" "$HOME/.vst3" "$HOME/.vst"
+fail() { echo "FAIL ($format): $*"; exit 1; }
+scanner() { LD_LIBRARY_PATH=/usr/lib/ardour7 "/usr/lib/ardour7/$1" -f "$2" >"$work/scan.log" 2>&1 || { cat "$work/scan.log"; fail "Ardour's scanner refused $2"; }; }
+
+# Where Ardour finds each format. Its VST scanners write a cache that Ardour
+# trusts only when it is newer than the plug-in file.
+case "$format" in
+  LV2)
+    ln -s "$(cd "$artefacts/LV2/Selvane.lv2" && pwd)" "$HOME/.lv2/Selvane.lv2"
+    export LV2_PATH="$HOME/.lv2:/usr/lib/lv2"
+    plugin="https://www.orvelle.example/plugins/selvane"; kind=LV2 ;;
+  VST3)
+    cp -r "$artefacts/VST3/Selvane.vst3" "$HOME/.vst3/"
+    find "$HOME/.vst3" -exec touch -d '2020-01-01' {} +
+    scanner ardour-vst3-scanner "$HOME/.vst3/Selvane.vst3"
+    plugin=Selvane; kind=VST3 ;;
+  VST)
+    cp "$artefacts/VST/Selvane.so" "$HOME/.vst/"
+    touch -d '2020-01-01' "$HOME/.vst/Selvane.so"
+    scanner ardour-vst-scanner "$HOME/.vst/Selvane.so"
+    export LXVST_PATH="$HOME/.vst"  # Ardour's default VST 2.x path holds only system folders
+    plugin=Selvane; kind=LXVST ;;
+  *) echo "usage: ardour-session.sh LV2|VST3|VST BUILD_DIR WAV_PROBE SELVANE_RENDER"; exit 2 ;;
+esac
+
+# The impulse comes late, so that the delay has glided onto its length in
+# Ardour (whose instance starts at the session's load) as in the renderer
+# (which lets it settle before the input starts).
+"$probe" impulse "$work/in.wav" 48000 22 20 || fail "no input file"
+
+session="$work/selvane"  # the folder carries the session's name, as Ardour makes it
+timeout 120 ardour7-lua "$here/ardour/make-session.lua" "$session" selvane "$plugin" "$kind" 0.2 >"$work/make.log" 2>&1
+grep -q '^saved' "$work/make.log" || { cat "$work/make.log"; fail "the session was not made"; }
+python3 "$here/ardour/add-region.py" "$session" selvane "$work/in.wav" || fail "the region was not added"
+
+timeout 120 ardour7-export -b float -o "$work/ardour.wav" "$session" selvane >"$work/export.log" 2>&1
+[ -s "$work/ardour.wav" ] || { cat "$work/export.log"; fail "ardour7-export rendered nothing"; }
+"$render" --set DelayTime=0.2 "$work/in.wav" "$work/render.wav" >/dev/null || fail "selvane-render failed"
+
+ardour=$("$probe" echo "$work/ardour.wav") || fail "$ardour"
+reference=$("$probe" echo "$work/render.wav") || fail "$reference"
+echo "Ardour:         $ardour"
+echo "selvane-render: $reference"
+read -r _ _ a_in _ _ a_echo _ a_delay <<<"$ardour"
+read -r _ _ r_in _ _ r_echo _ r_delay <<<"$reference"
+# DelayTime 0.2 in the medium range: 0.1 + 0.9 x 0.2 = 0.28 s = 13440 samples.
+[ "$a_delay" -eq 13440 ] || fail "the echo is $a_delay samples after the impulse in Ardour, expected 13440"
+[ "$a_delay" -eq "$r_delay" ] || fail "the echo is $a_delay samples late in Ardour, $r_delay in selvane-render"
+awk -v a="$a_echo" -v ai="$a_in" -v r="$r_echo" -v ri="$r_in" \
+  'BEGIN { d = (a / ai) / (r / ri) - 1; exit !(d < 0.002 && d > -0.002) }' \
+  || fail "echo level $a_echo (impulse $a_in) in Ardour against $r_echo ($r_in) in selvane-render"
+
+# Reopened, Ardour's control holds the value set.
+timeout 120 ardour7-lua "$here/ardour/read-session.lua" "$session" selvane >"$work/read.log" 2>&1
+grep -q '^control DelayTime 0.2000$' "$work/read.log" || { cat "$work/read.log"; fail "Ardour's control does not read 0.2 after reopening"; }
+grep -q '^control DelayFeedback 0.5000$' "$work/read.log" || { cat "$work/read.log"; fail "Ardour's DelayFeedback control does not read its default 0.5"; }
+echo "$format in Ardour: echo after $a_delay samples at $a_echo as in selvane-render; DelayTime reads 0.2 after reopening"
