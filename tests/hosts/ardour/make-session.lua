@@ -14,7 +14,8 @@ local controls = p:to_insert ():to_automatable ()
 local found = false
 for param in controls:all_automatable_params ():iter () do
   local c = controls:automation_control (param, false)
-  if not c:isnil () and c:name () == "DelayTime" then
+  -- "DelayTime" is a port; sessions from before it was one have it as the property ending ":DelayTime".
+  if not c:isnil () and (c:name () == "DelayTime" or c:name ():sub (-10) == ":DelayTime") then
     c:set_value (value, PBD.GroupControlDisposition.NoGroup)
     found = true
   end
