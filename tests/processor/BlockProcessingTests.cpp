@@ -306,3 +306,44 @@ TEST (BlockProcessing, ParametersFarOutOfRangeNeverMakeTheOutputNonFinite)
             EXPECT_NEAR (buffer.getSample (0, 511), 0.25f, 1.0e-3);
     }
 }
+
+// The host's bypass: the input passes as it came (a mono input on both sides
+// of a stereo output) once the fade into it is over, and processing resumes
+// with an empty echo.
+TEST (BlockProcessing, BypassPassesTheInputOnEverySideAndResumesEmpty)
+{
+    VelmorAudioProcessor p;
+    testing_support::setLayout (p, 1, 2);
+    p.prepareToPlay (48000.0, 1024);
+    p.setParameter (kDelayFeedback, 0.9f);
+
+    juce::AudioBuffer<float> buffer (2, 1024);
+    juce::MidiBuffer midi;
+    const auto fill = [&] {
+        buffer.clear();
+        for (int i = 0; i < 1024; ++i)
+            buffer.setSample (0, i, 0.5f * std::sin (0.05f * (float) i));
+    };
+    for (int block = 0; block < 200; ++block)  // the echo memory fills
+    {
+        fill();
+        p.processBlock (buffer, midi);
+    }
+
+    fill();
+    p.processBlockBypassed (buffer, midi);  // fades from the echo into the input
+    fill();
+    p.processBlockBypassed (buffer, midi);
+    for (int i = 0; i < 1024; ++i)
+    {
+        const float input = 0.5f * std::sin (0.05f * (float) i);
+        ASSERT_EQ (buffer.getSample (0, i), input) << i;
+        ASSERT_EQ (buffer.getSample (1, i), input) << "the right side, " << i;
+    }
+
+    // Back: before the first echo (0.1 s = 4800 samples) only the dry input sounds.
+    fill();
+    p.processBlock (buffer, midi);
+    for (int i = 0; i < 1024; ++i)
+        ASSERT_NEAR (buffer.getSample (0, i), 0.5f * std::sin (0.05f * (float) i), 1.0e-4f) << "echoes came back, " << i;
+}
