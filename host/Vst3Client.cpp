@@ -6,8 +6,9 @@
 //    when a host sent more;
 //  - its channel mapping copied a vector for each input bus of each block,
 //    a heap allocation on the audio thread every block;
-//  - a host's change to one parameter silenced every notification made in
-//    response: the host was not told of "DelayTime" when it changed "Mode".
+//  - a host's change to one parameter through the edit controller silenced
+//    every notification made in response: the host was not told of
+//    "DelayTime" when it changed "Mode".
 //
 // This file takes the place of the framework's own VST3 translation unit.
 

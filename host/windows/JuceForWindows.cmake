@@ -37,13 +37,18 @@ endforeach()
 # In the copy, a COM class declares its UUID as a function beside it, found by
 # argument-dependent lookup from wherever the class lives (the getters JUCE
 # declares for system interfaces stay as they were), and IID_PPV_ARGS names
-# the expression's type.
+# the expression's type. Every other interface (IUnknown, ID2D1Factory,
+# IDWriteFactory, ...) takes the UUID MinGW's headers declare for it: JUCE's
+# fallback was a null UUID, so the Direct2D and DirectWrite factories were never
+# made and opening the editor crashed the 32-bit library on a null pointer.
 include(${CMAKE_CURRENT_LIST_DIR}/../JuceSourcePatch.cmake)
 set(com_header juce_core/native/juce_win32_ComSmartPtr.h)
 file(READ ${SELVANE_JUCE_SOURCE_MODULES}/${com_header} com_text)
 selvane_mend(com_text
 [[ template <typename Type> struct UUIDGetter { static CLSID get() { jassertfalse; return {}; } };]]
-[[ inline CLSID juceComClassUuid (const void*) { jassertfalse; return {}; }
+[[ // A system interface's UUID comes from MinGW's own declaration of it (an
+ // interface it does not declare fails to link, rather than getting a null UUID).
+ template <typename Type> CLSID juceComClassUuid (Type*) { return __mingw_uuidof<Type>(); }
  template <typename Type> struct UUIDGetter { static CLSID get() { return juceComClassUuid (static_cast<Type*> (nullptr)); } };
  // This __uuidof takes a type only; IID_PPV_ARGS hands it an expression.
  #undef IID_PPV_ARGS
