@@ -13,12 +13,18 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev dpkg-dev wine64 python3-pefile file
 )
 
+# The Windows library as it ships is 32-bit: 32-bit Wine comes from Debian's
+# i386 architecture.
+packages+=(wine32:i386)
+add_i386=0
+dpkg --print-foreign-architectures | grep -qx i386 || add_i386=1
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
+if [ ${#missing[@]} -eq 0 ] && [ $add_i386 -eq 0 ]; then
   exit 0
 fi
 
@@ -27,6 +33,10 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 1
 fi
 
+if [ $add_i386 -eq 1 ]; then
+  echo "setup: adding Debian's i386 architecture (for 32-bit Wine)" >&2
+  dpkg --add-architecture i386
+fi
 echo "setup: installing ${missing[*]}" >&2
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq

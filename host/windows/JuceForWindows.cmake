@@ -3,7 +3,8 @@
 # Debian's JUCE package describes a 64-bit Linux install: its version file
 # refuses a 32-bit project, so its CMake helpers are included directly, and
 # the modules the plug-in uses are added from a copy made here, at configure
-# time, with one fault mended for 32-bit MinGW (see below). Nothing of JUCE is
+# time, with faults mended for 32-bit MinGW and for a machine where DXGI
+# refuses (see below). Nothing of JUCE is
 # kept in the repository; the copy is regenerated when the build folder is new.
 
 set(SELVANE_JUCE_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake/JUCE-7.0.5
@@ -65,6 +66,17 @@ selvane_mend(com_text
     struct name]]
     ${com_header})
 selvane_write_if_changed(${SELVANE_JUCE_MODULES}/${com_header} "${com_text}")
+
+# JUCE's display-refresh dispatcher asks DXGI for the display adapters and
+# used the factory without checking that it was made: where DXGI refuses, it
+# read through a null pointer. Without a factory there are no adapters.
+set(windowing_source juce_gui_basics/native/juce_win32_Windowing.cpp)
+file(READ ${SELVANE_JUCE_SOURCE_MODULES}/${windowing_source} windowing_text)
+selvane_mend(windowing_text
+[[        while (factory->EnumAdapters (i, adapter.resetAndGetPointerAddress()) != DXGI_ERROR_NOT_FOUND)]]
+[[        while (factory != nullptr && factory->EnumAdapters (i, adapter.resetAndGetPointerAddress()) != DXGI_ERROR_NOT_FOUND)]]
+    ${windowing_source})
+selvane_write_if_changed(${SELVANE_JUCE_MODULES}/${windowing_source} "${windowing_text}")
 
 include(${SELVANE_JUCE_CMAKE_DIR}/JUCEModuleSupport.cmake)
 include(${SELVANE_JUCE_CMAKE_DIR}/JUCEUtils.cmake)

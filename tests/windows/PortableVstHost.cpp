@@ -2,8 +2,10 @@
 // Windows (LoadLibrary) and Linux (dlopen), and checks what a musician would
 // notice first: who it says it is, where its echo lands, that its state
 // survives a save and a reload, and that a MIDI controller reaches an
-// assigned parameter (and, on Windows, that the editor shows its pictures).
-// Built for Windows with MinGW (run under wine64) and
+// assigned parameter, that two instances live side by side, that the host's
+// bypass passes the input, that odd blocks at odd rates stay clean (and, on
+// Windows, that the editor shows its pictures).
+// Built for Windows with MinGW (run under 32-bit Wine and wine64) and
 // for Linux, so the host itself is proven against the native library.
 //   selvane-portable-vst-host PATH_TO_LIBRARY
 // Prints one line per check; exits 1 if any failed, 2 if the library does not load.
@@ -16,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -170,6 +173,110 @@ void sendController (Instance& instance, int controller, int value)
     std::vector<float> left (256), right (256);
     instance.process (left, right);
 }
+// Short mode at half travel: 52.5 ms, 2520 samples at 48 kHz. Returns where
+// the echo of an impulse lands and its level, after the delay has settled.
+std::pair<int, float> impulseEcho (Instance& plugin)
+{
+    std::vector<float> left (Instance::blockSize), right (Instance::blockSize);
+    left[0] = 1.0f;
+    plugin.process (left, right);
+    int loudest = 100;
+    for (int i = 100; i < Instance::blockSize; ++i)
+        if (std::abs (left[(size_t) i]) > std::abs (left[(size_t) loudest]))
+            loudest = i;
+    return { loudest, left[(size_t) loudest] };
+}
+
+void setShortHalfTravel (Instance& plugin)
+{
+    plugin.effect->setParameter (plugin.effect, 2, 0.0f);
+    plugin.effect->setParameter (plugin.effect, 0, 0.5f);
+}
+
+// Two instances at once; the second is closed while the first keeps
+// processing and answering the host.
+void checkTwoInstances (EntryPoint entry)
+{
+    Instance first (entry);
+    setShortHalfTravel (first);
+    {
+        Instance second (entry);
+        second.effect->setParameter (second.effect, 1, 1.0f);
+        second.dispatch (effMainsChanged, 0, 0);
+        second.dispatch (effSetBlockSize, 0, 64);  // a block size of its own
+        second.dispatch (effMainsChanged, 0, 1);
+        for (int i = 0; i < 200; ++i)
+        {
+            first.processSilence (1);
+            std::vector<float> left (64), right (64);
+            second.process (left, right);
+        }
+    }
+    const auto [where, level] = impulseEcho (first);
+    check (where == 2520 && std::abs (level - 0.55f * 0.99739f * 0.92704f) < 0.002f,
+           "with a second instance opened and closed, the first still echoes at 2520 (found " + std::to_string (where) + ")");
+    VstPinProperties pin {};
+    check (first.dispatch (effGetOutputProperties, 1, 0, &pin) == 1 && std::string (pin.label) == "2"
+               && first.text (effGetEffectName) == "Selvane",
+           "the first instance still answers the host");
+}
+
+// The host's bypass (opcode 44, which the free header leaves unnumbered):
+// after the first bypassed block the input passes unchanged.
+void checkBypass (EntryPoint entry)
+{
+    Instance plugin (entry);
+    plugin.processSilence (2);
+    check (plugin.dispatch (44, 0, 1) == 1, "set bypass is answered");
+    bool unchanged = true;
+    for (int block = 0; block < 3; ++block)
+    {
+        std::vector<float> left (Instance::blockSize), right (Instance::blockSize);
+        for (int i = 0; i < Instance::blockSize; ++i)
+            left[(size_t) i] = right[(size_t) i] = 0.3f * (float) std::sin (0.01 * (block * Instance::blockSize + i));
+        const auto input = left;
+        plugin.process (left, right);
+        if (block > 0)
+            unchanged = unchanged && left == input && right == input;
+    }
+    check (unchanged, "bypassed, the input passes unchanged");
+    plugin.dispatch (44, 0, 0);
+    check (plugin.dispatch (52) == 0 && plugin.dispatch (78) == 16 && plugin.dispatch (79) == 0,
+           "tail size 0, 16 MIDI input channels, 0 output");
+}
+
+// Blocks of odd sizes (none, one sample, and more than the announced size) at
+// several rates, with full-scale noise: every output sample a number within ±1.
+void checkHostileBlocks (EntryPoint entry)
+{
+    Instance plugin (entry);
+    plugin.effect->setParameter (plugin.effect, 1, 1.0f);  // loop gain 1.1
+    plugin.effect->setParameter (plugin.effect, 8, 1.0f);  // +10 dB
+    std::uint32_t noise = 1;
+    bool clean = true;
+    for (float rate : { 44100.0f, 96000.0f, 192000.0f })
+    {
+        plugin.dispatch (effMainsChanged, 0, 0);
+        plugin.dispatch (effSetSampleRate, 0, 0, nullptr, rate);
+        plugin.dispatch (effMainsChanged, 0, 1);
+        for (int size : { 0, 1, 16384, 65536, 1, 8192 })
+        {
+            std::vector<float> left ((size_t) size), right ((size_t) size);
+            for (int i = 0; i < size; ++i)
+            {
+                noise = noise * 1664525u + 1013904223u;
+                left[(size_t) i] = (float) (noise >> 8) / 8388608.0f - 1.0f;
+                right[(size_t) i] = -left[(size_t) i];
+            }
+            plugin.process (left, right);
+            for (int i = 0; i < size; ++i)
+                clean = clean && std::isfinite (left[(size_t) i]) && std::abs (left[(size_t) i]) <= 1.0f
+                        && std::isfinite (right[(size_t) i]) && std::abs (right[(size_t) i]) <= 1.0f;
+        }
+    }
+    check (clean, "blocks of 0, 1, 16384 and 65536 samples at 44.1, 96 and 192 kHz: every sample finite, within ±1");
+}
+
 #ifdef _WIN32
 // Opens the editor in a window of ours and reads its pixels back: the cassette
 // photograph, the knobs and the tabs are decoded pictures, so a library whose
@@ -275,22 +382,13 @@ int main (int argc, char** argv)
     }
 
     {
-        // Short mode at half travel: 52.5 ms, 2520 samples at 48 kHz.
         Instance plugin (entry);
-        plugin.effect->setParameter (plugin.effect, 2, 0.0f);
-        plugin.effect->setParameter (plugin.effect, 0, 0.5f);
+        setShortHalfTravel (plugin);
         plugin.processSilence (200);   // the delay glides onto its length
-
-        std::vector<float> left (Instance::blockSize), right (Instance::blockSize);
-        left[0] = 1.0f;
-        plugin.process (left, right);
-        int loudest = 100;
-        for (int i = 100; i < Instance::blockSize; ++i)
-            if (std::abs (left[(size_t) i]) > std::abs (left[(size_t) loudest]))
-                loudest = i;
+        const auto [loudest, level] = impulseEcho (plugin);
         check (loudest == 2520, "impulse echoes at sample 2520 (found " + std::to_string (loudest) + ")");
         const float expected = 0.55f * 0.99739f * 0.92704f;
-        check (std::abs (left[2520] - expected) < 0.002f, "echo level " + std::to_string (left[2520]));
+        check (std::abs (level - expected) < 0.002f, "echo level " + std::to_string (level));
     }
 
     {
@@ -315,6 +413,10 @@ int main (int argc, char** argv)
         sendController (second, 21, 0);
         check (second.effect->getParameter (second.effect, 7) == 1.0f, "an unassigned controller changes nothing");
     }
+
+    checkTwoInstances (entry);
+    checkBypass (entry);
+    checkHostileBlocks (entry);
 
 #ifdef _WIN32
     checkEditorShowsItsPictures (entry);
