@@ -4,21 +4,26 @@
 # are interned first (JUCE stops with BadAtom otherwise).
 set -u
 
+# Tests run side by side: two may pick the same free-looking number, and only
+# one Xvfb gets its lock. A server that dies at start lost it: try the next.
 display=""
+xvfb_pid=""
 for n in $(seq 90 140); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+  Xvfb ":$n" -noreset -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 1 100); do
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    xprop -display ":$n" -root >/dev/null 2>&1 && { display=":$n"; break; }
+    sleep 0.05
+  done
+  if [ -n "$display" ] && kill -0 "$xvfb_pid" 2>/dev/null; then break; fi
+  kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null
+  display=""; xvfb_pid=""
 done
 [ -n "$display" ] || { echo "with-xvfb: no free display number" >&2; exit 1; }
-
-Xvfb "$display" -noreset -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
 trap 'kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null' EXIT
-
 export DISPLAY="$display"
-for _ in $(seq 1 100); do
-  xprop -root >/dev/null 2>&1 && break
-  sleep 0.05
-done
 
 for atom in WM_PROTOCOLS WM_TAKE_FOCUS WM_DELETE_WINDOW WM_CHANGE_STATE WM_STATE _NET_WM_PING \
             _NET_WM_WINDOW_TYPE _NET_WM_WINDOW_TYPE_NORMAL _NET_WM_STATE _NET_WM_STATE_HIDDEN \
