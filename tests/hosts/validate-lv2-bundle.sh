@@ -23,8 +23,8 @@ case "$summary" in
 esac
 printf '%s\n' "$report" | grep -q '^warning:' && { fail "lv2_validate warns:"; printf '%s\n' "$report" | grep -A3 '^warning:'; }
 
-# lv2info finds plug-ins on LV2_PATH: this bundle, and the LV2 specifications
-# (which name the classes) from the system.
+# lv2info finds plug-ins on LV2_PATH: this bundle, and the system's LV2 core bundles
+# (which name the plug-in classes).
 lv2path=$(mktemp -d)
 trap 'rm -rf "$lv2path"' EXIT
 ln -s "$(cd "$bundle" && pwd)" "$lv2path/Selvane.lv2"
