@@ -106,7 +106,7 @@ void VelmorAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
 
     for (int index : savedParameterOrder)
         addTextElement (root, parameterTable[(size_t) index].stateTag,
-                        formatParameterValue (parameterValues[(size_t) index].load (relaxed)));
+                        formatParameterValue (engine.getParameter (index)));
 
     addTextElement (root, midiChannelTag, juce::String (idxMidiChannel.load (relaxed)));
 
@@ -152,5 +152,5 @@ void VelmorAudioProcessor::setStateInformation (const void* data, int sizeInByte
     // all, as the AAX adapter re-reads them after a restore.
     if (wrapperType == wrapperType_LV2)
         for (int index = 0; index < numParameters; ++index)
-            getParameters()[index]->sendValueChangedMessageToListeners (parameterValues[(size_t) index].load (relaxed));
+            getParameters()[index]->sendValueChangedMessageToListeners (engine.getParameter (index));
 }

@@ -12,12 +12,22 @@ constexpr double smoothingThreshold = 0.000001;
 constexpr double smoothingKeep = 0.995;
 constexpr double smoothingTake = 0.005;
 
-inline float smoothTowards (float current, float target) noexcept
+// The blend alone: one step of the way, without landing.
+inline float smoothingBlend (float current, float target) noexcept
+{
+    return (float) (smoothingKeep * (double) current + smoothingTake * (double) target);
+}
+
+// Whether the gap is still above the landing threshold.
+inline bool isStillMoving (float current, float target) noexcept
 {
     const float gap = current - target;
-    if (std::fabs ((double) gap) > smoothingThreshold)
-        return (float) (smoothingKeep * (double) current + smoothingTake * (double) target);
-    return target;
+    return std::fabs ((double) gap) > smoothingThreshold;
+}
+
+inline float smoothTowards (float current, float target) noexcept
+{
+    return isStillMoving (current, target) ? smoothingBlend (current, target) : target;
 }
 
 // A smoother whose blend gives back its own value has reached a fixed point of
@@ -27,6 +37,22 @@ inline bool isAtRest (float current, float target) noexcept
 {
     return smoothTowards (current, target) == current;
 }
+
+// One control value following the law towards a target that is set elsewhere
+// (and passed in, so the target can live in an atomic another thread writes).
+struct Smoother
+{
+    float current;
+
+    float next (float target) noexcept { return current = smoothTowards (current, target); }
+    bool isAtRest (float target) const noexcept { return selvane::isAtRest (current, target); }
+    bool isMoving (float target) const noexcept { return isStillMoving (current, target); }
+
+    // For a value decided once per block: the blend without landing, so a
+    // value that was moving at the block's start keeps moving to its end.
+    float blend (float target) noexcept { return current = smoothingBlend (current, target); }
+    void landOn (float target) noexcept { current = target; }
+};
 
 // The delay length glides far more slowly (time constant 50000 samples) and
 // snaps within a ten-millionth of a sample. It is held in double precision:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EchoDelayLine.h"
+#include "EchoEngine.h"
 #include "ParameterTable.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -9,10 +9,11 @@
 #include <atomic>
 #include <vector>
 
-// The object a host drives for each inserted instance: it owns the echo delay
-// line and every buffer of the audio path, keeps the nine parameters as plain
-// normalised values, turns each change into engine targets at once, and holds
-// the small state the editor shows or sets (MIDI learn, channel, background).
+// The object a host drives for each inserted instance: the framework's face of
+// the echo engine (EchoEngine.h), which does all the arithmetic. Here are the
+// host's calls, the play head read, MIDI controllers turned into parameter
+// changes, the saved state, what the host is told, and the small state the
+// editor shows or sets (MIDI learn, channel, background).
 //
 // Every member that another thread reads or writes is a relaxed atomic; the
 // audio path takes no lock and never allocates.
@@ -20,10 +21,15 @@ class VelmorAudioProcessor : public juce::AudioProcessor,
                              public juce::VSTCallbackHandler  // the VST 2.x adapter finds it by dynamic_cast
 {
 public:
-    static constexpr int maxBlockChunk = 16384;   // samples processed in one pass of the pipeline
-    static constexpr int scopeLength = 512;       // samples per channel kept for the oscilloscope
-    static constexpr int bypassFadeSamples = 256; // crossfade between the echo and the input at a bypass change
-    static constexpr double minimumSampleRate = 1.0; // a host rate below this is refused like a non-positive one
+    static constexpr int maxBlockChunk = selvane::EchoEngine::maxBlockChunk;
+    static constexpr int scopeLength = selvane::EchoEngine::scopeLength;
+    static constexpr int bypassFadeSamples = selvane::EchoEngine::bypassFadeSamples;
+    static constexpr double minimumSampleRate = selvane::EchoEngine::minimumSampleRate;
+
+    // Set by the VST 2.x client when it is linked in: called once for each new
+    // instance, after the framework's VST adapter has been built around it.
+    using VstInstanceCreatedHook = void (*) (juce::AudioProcessor&);
+    static VstInstanceCreatedHook vstInstanceCreated;
 
     VelmorAudioProcessor();
     ~VelmorAudioProcessor() override;
@@ -83,25 +89,31 @@ public:
     void unlearnAll();
 
     // For tests and tools: what the echo engine is being driven to.
-    const EchoDelayLine& getDelayLine() const noexcept { return delayLine; }
-    float getCurrentSampleRate() const noexcept { return currentSampleRate.load (std::memory_order_relaxed); }
-    float getGainTarget() const noexcept { return gainTarget.load (std::memory_order_relaxed); }
-    float getGainCurrent() const noexcept { return gainCurrent; }
-    float getBalanceTarget() const noexcept { return balanceTarget.load (std::memory_order_relaxed); }
+    const selvane::EchoEngine& getEngine() const noexcept { return engine; }
+    const EchoDelayLine& getDelayLine() const noexcept { return engine.getDelayLine(); }
+    float getCurrentSampleRate() const noexcept { return engine.getSampleRate(); }
+    float getGainTarget() const noexcept { return engine.getGainTarget(); }
+    float getGainCurrent() const noexcept { return engine.getGainCurrent(); }
+    float getBalanceTarget() const noexcept { return engine.getBalanceTarget(); }
 
+private:
+    selvane::EchoEngine engine;
+
+public:
     //==============================================================================
     // State shared with the editor and the options page, read and written directly.
-    std::atomic<int> delayMode { selvane::modeMedium };
-    std::atomic<float> modeMinSeconds { 0.1f };
-    std::atomic<float> modeMaxSeconds { 1.0f };
-    std::atomic<int> syncNoteIndex { 0 };
+    // The mode, its range, the sync note and the scope are the engine's own.
+    std::atomic<int>& delayMode = engine.delayMode;
+    std::atomic<float>& modeMinSeconds = engine.modeMinSeconds;
+    std::atomic<float>& modeMaxSeconds = engine.modeMaxSeconds;
+    std::atomic<int>& syncNoteIndex = engine.syncNoteIndex;
     std::atomic<bool> midiLearnActive { false };
     std::atomic<int> midiLearnTarget { -1 };
     std::array<std::atomic<int>, selvane::numParameters> midiMap;
     std::atomic<int> idxMidiChannel { 0 };
     std::atomic<bool> editorNeedsRefresh { true };
-    std::array<std::array<std::atomic<float>, scopeLength>, 2> scopeBuffers;
-    std::atomic<int> scopeNumSamples { scopeLength };
+    std::array<std::array<std::atomic<float>, scopeLength>, 2>& scopeBuffers = engine.scopeBuffers;
+    std::atomic<int>& scopeNumSamples = engine.scopeNumSamples;
     std::atomic<int> idxGUI { 0 };
 
 private:
@@ -111,34 +123,13 @@ private:
     juce::pointer_sized_int handleVstManufacturerSpecific (juce::int32, juce::pointer_sized_int, void*, float) override;
     void handleVstHostCallbackAvailable (std::function<VstHostCallbackType>&&) override;
 
-    void applyParameter (int index, float x);
-    void applyDelayTime (float x);
-    void applyMode (float x);
     void handleMidiControllers (const juce::MidiBuffer& midiMessages);
     void handleControlChange (int channel, int controller, int value);
-    void updateSyncDelay();
-    void processEchoBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midiMessages);
-    void passInputThrough (juce::AudioBuffer<float>& buffer) const;
-    int keepInputForFade (const juce::AudioBuffer<float>& buffer);
-    void fadeBetweenEchoAndInput (juce::AudioBuffer<float>& buffer, int fadeLength, bool towardsInput) const;
-    void processChunk (juce::AudioBuffer<float>& buffer, int start, int numSamples, int numInputs, int numOutputs);
-    void balanceInput (const float* in0, const float* in1, int numSamples);
-    void applyOutputGain (juce::AudioBuffer<float>& buffer, int start, int numSamples);
-    void captureScope (const juce::AudioBuffer<float>& buffer, int numSamples, int numOutputs);
+    void followHostTempo();
+    selvane::AudioBlock blockOf (juce::AudioBuffer<float>& buffer) const;
 
-    EchoDelayLine delayLine;
-    std::atomic<float> currentSampleRate { 44100.0f };
-    std::atomic<float> balanceTarget { 0.5f };
-    float balanceCurrent = 0.5f;
-    std::vector<float> balanceBufferL, balanceBufferR;
     juce::AudioPlayHead::PositionInfo positionInfo;
-    std::array<std::atomic<float>, selvane::numParameters> parameterValues;
-    std::atomic<float> gainTarget { 1.0f };
-    float gainCurrent = 1.0f;
     std::array<Parameter*, selvane::numParameters> hostParameters {};
-    bool bypassActive = false;                    // audio thread only
-    std::vector<float> bypassFadeInput;           // the input of a crossfade, both channels
-    juce::MidiBuffer noMidi;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VelmorAudioProcessor)
 };

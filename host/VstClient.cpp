@@ -22,7 +22,7 @@
 
 #include <juce_audio_plugin_client/juce_audio_plugin_client_VST2.cpp>
 
-#include "VstHooks.h"
+#include "../engine/VelmorAudioProcessor.h"
 
 #include <atomic>
 #include <cstring>
@@ -256,7 +256,7 @@ void adoptSelvaneAnswers (juce::AudioProcessor& processor)
 }
 
 const bool hookInstalled = [] {
-    selvane::vstInstanceCreated = adoptSelvaneAnswers;
+    VelmorAudioProcessor::vstInstanceCreated = adoptSelvaneAnswers;
     return true;
 }();
 } // namespace

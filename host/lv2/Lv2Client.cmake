@@ -27,7 +27,7 @@ math(EXPR SELVANE_LV2_MINOR_VERSION "${SELVANE_VERSION_MAJOR} * 100 + ${SELVANE_
 math(EXPR SELVANE_LV2_MICRO_VERSION "${SELVANE_VERSION_PATCH} * 2")
 
 set(lv2_client ${JUCE_MODULES_DIR}/juce_audio_plugin_client/LV2/juce_LV2_Client.cpp)
-file(READ ${lv2_client} lv2_text)
+selvane_read_source(lv2_text ${lv2_client})
 
 # Every value to the host.
 selvane_mend(lv2_text

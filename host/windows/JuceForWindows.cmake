@@ -4,8 +4,8 @@
 # refuses a 32-bit project, so its CMake helpers are included directly, and
 # the modules the plug-in uses are added from a copy made here, at configure
 # time, with faults mended for 32-bit MinGW and for a machine where DXGI
-# refuses (see below). Nothing of JUCE is
-# kept in the repository; the copy is regenerated when the build folder is new.
+# refuses (see below). Nothing of JUCE is kept in the repository; the copy is
+# made again whenever Debian's JUCE changes (docs/patches.md lists the mends).
 
 set(SELVANE_JUCE_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake/JUCE-7.0.5
     CACHE PATH "Debian's JUCE CMake helpers")
@@ -23,12 +23,37 @@ set(selvane_juce_modules
     juce_audio_basics juce_audio_devices juce_audio_formats juce_audio_processors juce_audio_utils
     juce_audio_plugin_client)
 
-set(SELVANE_JUCE_MODULES ${CMAKE_BINARY_DIR}/juce-modules)
+# The copy is stamped with what it was made from: the package's file list
+# (rewritten by every install or update of it) and each module's header. A
+# different stamp, or a copy left half made, and it is made again.
+include(${CMAKE_CURRENT_LIST_DIR}/../JuceSourcePatch.cmake)
+set(SELVANE_JUCE_PACKAGE_LIST /var/lib/dpkg/info/juce-modules-source-data.list)
+set(juce_source_stamp "")
+if(EXISTS ${SELVANE_JUCE_PACKAGE_LIST})
+    file(MD5 ${SELVANE_JUCE_PACKAGE_LIST} list_hash)
+    string(APPEND juce_source_stamp "package ${list_hash}\n")
+    set_property(DIRECTORY "${CMAKE_SOURCE_DIR}" APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${SELVANE_JUCE_PACKAGE_LIST})
+endif()
 foreach(module IN LISTS selvane_juce_modules)
-    if(NOT EXISTS ${SELVANE_JUCE_MODULES}/${module})
-        file(COPY ${SELVANE_JUCE_SOURCE_MODULES}/${module} DESTINATION ${SELVANE_JUCE_MODULES})
-    endif()
+    file(MD5 ${SELVANE_JUCE_SOURCE_MODULES}/${module}/${module}.h header_hash)
+    file(TIMESTAMP ${SELVANE_JUCE_SOURCE_MODULES}/${module}/${module}.h header_time UTC)
+    string(APPEND juce_source_stamp "${module} ${header_hash} ${header_time}\n")
 endforeach()
+
+set(SELVANE_JUCE_MODULES ${CMAKE_BINARY_DIR}/juce-modules)
+set(juce_copy_stamp ${SELVANE_JUCE_MODULES}/copied-from.txt)
+set(previous_stamp "")
+if(EXISTS ${juce_copy_stamp})
+    file(READ ${juce_copy_stamp} previous_stamp)
+endif()
+if(NOT previous_stamp STREQUAL juce_source_stamp)
+    message(STATUS "Copying Debian's JUCE modules for the Windows build")
+    file(REMOVE_RECURSE ${SELVANE_JUCE_MODULES})
+    foreach(module IN LISTS selvane_juce_modules)
+        file(COPY ${SELVANE_JUCE_SOURCE_MODULES}/${module} DESTINATION ${SELVANE_JUCE_MODULES})
+    endforeach()
+    file(WRITE ${juce_copy_stamp} "${juce_source_stamp}")
+endif()
 
 # 32-bit MinGW has no __uuidof, so JUCE names each COM interface's UUID by
 # specialising a class template declared in namespace juce. The accessibility
@@ -42,9 +67,8 @@ endforeach()
 # IDWriteFactory, ...) takes the UUID MinGW's headers declare for it: JUCE's
 # fallback was a null UUID, so the Direct2D and DirectWrite factories were never
 # made and opening the editor crashed the 32-bit library on a null pointer.
-include(${CMAKE_CURRENT_LIST_DIR}/../JuceSourcePatch.cmake)
 set(com_header juce_core/native/juce_win32_ComSmartPtr.h)
-file(READ ${SELVANE_JUCE_SOURCE_MODULES}/${com_header} com_text)
+selvane_read_source(com_text ${SELVANE_JUCE_SOURCE_MODULES}/${com_header})
 selvane_mend(com_text
 [[ template <typename Type> struct UUIDGetter { static CLSID get() { jassertfalse; return {}; } };]]
 [[ // A system interface's UUID comes from MinGW's own declaration of it (an
@@ -71,7 +95,7 @@ selvane_write_if_changed(${SELVANE_JUCE_MODULES}/${com_header} "${com_text}")
 # used the factory without checking that it was made: where DXGI refuses, it
 # read through a null pointer. Without a factory there are no adapters.
 set(windowing_source juce_gui_basics/native/juce_win32_Windowing.cpp)
-file(READ ${SELVANE_JUCE_SOURCE_MODULES}/${windowing_source} windowing_text)
+selvane_read_source(windowing_text ${SELVANE_JUCE_SOURCE_MODULES}/${windowing_source})
 selvane_mend(windowing_text
 [[        while (factory->EnumAdapters (i, adapter.resetAndGetPointerAddress()) != DXGI_ERROR_NOT_FOUND)]]
 [[        while (factory != nullptr && factory->EnumAdapters (i, adapter.resetAndGetPointerAddress()) != DXGI_ERROR_NOT_FOUND)]]

@@ -1,41 +1,20 @@
 // Guards optimisations of the audio path: a long render through every layout,
-// with every parameter moving, must come out bit for bit as recorded.
+// with every parameter moving, must come out bit for bit as recorded. This is
+// the processor as a host drives it; the engine alone runs the same script
+// (tests/dsp/EchoEngineTests.cpp).
 
 #include "ProcessorTestHelpers.h"
+#include "support/GoldenRender.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 
 using namespace selvane;
 using namespace testing_support;
 
 namespace
 {
-class Fnv1a
-{
-public:
-    void add (const float* samples, int count)
-    {
-        for (int i = 0; i < count; ++i)
-        {
-            uint32_t bits;
-            std::memcpy (&bits, samples + i, sizeof (bits));
-            for (int b = 0; b < 4; ++b)
-            {
-                hash ^= (bits >> (8 * b)) & 0xffu;
-                hash *= 0x100000001b3ull;
-            }
-        }
-    }
-    uint64_t value() const { return hash; }
-
-private:
-    uint64_t hash = 0xcbf29ce484222325ull;
-};
-
 uint64_t renderWithMovingParameters (int ins, int outs)
 {
     VelmorAudioProcessor p;
@@ -46,11 +25,8 @@ uint64_t renderWithMovingParameters (int ins, int outs)
     setLayout (p, ins, outs);
     p.prepareToPlay (44100.0, 1024);
 
-    uint32_t random = 12345;
-    auto next = [&random] {
-        random = random * 1664525u + 1013904223u;
-        return (float) (random >> 8) / 16777216.0f;
-    };
+    ScriptRandom random (12345);
+    auto next = [&random] { return random.next(); };
 
     Fnv1a hash;
     juce::MidiBuffer midi;
@@ -89,15 +65,15 @@ uint64_t renderWithMovingParameters (int ins, int outs)
 
 TEST (GoldenRender, StereoOutputIsUnchanged)
 {
-    EXPECT_EQ (renderWithMovingParameters (2, 2), 0xab1faf548e30886aull);
+    EXPECT_EQ (renderWithMovingParameters (2, 2), goldenStereo);
 }
 
 TEST (GoldenRender, MonoToStereoOutputIsUnchanged)
 {
-    EXPECT_EQ (renderWithMovingParameters (1, 2), 0x17645af917d2024aull);
+    EXPECT_EQ (renderWithMovingParameters (1, 2), goldenMonoToStereo);
 }
 
 TEST (GoldenRender, MonoOutputIsUnchanged)
 {
-    EXPECT_EQ (renderWithMovingParameters (1, 1), 0x0bea1f8263b8c90dull);
+    EXPECT_EQ (renderWithMovingParameters (1, 1), goldenMono);
 }

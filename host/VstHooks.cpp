@@ -1,6 +1,0 @@
-#include "VstHooks.h"
-
-namespace selvane
-{
-VstInstanceCreatedHook vstInstanceCreated = nullptr;
-} // namespace selvane
