@@ -5,7 +5,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all setup configure build demo test bench install artwork snapshot sanitize fuzz soak windows clean
+.PHONY: all setup configure build check demo test bench install artwork snapshot sanitize fuzz soak windows clean
 
 all: build
 
@@ -17,6 +17,16 @@ configure: setup
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# The loop of seconds while changing code: the engine, processor, editor and
+# AAX-layer unit tests, built and run (ctest -L unit). No set-up step: run
+# make test (or make configure) once first.
+UNIT_TEST_TARGETS = selvane-dsp-tests selvane-processor-tests selvane-editor-tests selvane-aax-tests \
+	selvane-allocation-tests selvane-concurrency-tests
+check:
+	@if [ ! -f $(BUILD_DIR)/build.ninja ]; then $(MAKE) configure; fi
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target $(UNIT_TEST_TARGETS)
+	ctest --test-dir $(BUILD_DIR) -L unit --output-on-failure -j $(JOBS)
 
 demo: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target selvane-render

@@ -112,7 +112,8 @@ void AltLookAndFeel::drawComboBox (juce::Graphics& g, int width, int height, boo
 //==============================================================================
 bool AltLookAndFeel::isLearnHighlighted (juce::Slider& slider) const
 {
-    return slider.isMouseOverOrDragging() && slider.isEnabled() && (bool) slider.getProperties()[midiLearnProperty];
+    return learnHighlightShows ((bool) slider.getProperties()[midiLearnProperty], slider.isMouseOverOrDragging(),
+                                slider.isEnabled());
 }
 
 void AltLookAndFeel::drawLearnBrackets (juce::Graphics& g, float arm, float right, float bottom)

@@ -31,6 +31,12 @@ public:
     // True when the pointer rests on (or drags) an enabled slider marked for MIDI learn.
     virtual bool isLearnHighlighted (juce::Slider&) const;
 
+    // The rule behind it, on the three facts it looks at: all must hold.
+    static bool learnHighlightShows (bool markedForLearn, bool pointerOver, bool enabled) noexcept
+    {
+        return markedForLearn && pointerOver && enabled;
+    }
+
     // Four red corner marks around a control: arms of `arm` pixels, the right
     // ones at x = `right`.
     static void drawLearnBrackets (juce::Graphics&, float arm, float right, float bottom);

@@ -70,7 +70,7 @@ constexpr std::array<ModeRange, 3> fixedModeRanges { { { 0.005f, 0.1f }, { 0.1f,
 std::optional<int> delayModeFor (float x) noexcept;
 
 // "DelayTime" in a fixed mode: seconds within the mode's range, in samples,
-// in single precision as the engine has always computed it.
+// in single precision (saved sessions sound as they did: docs/compatibility.md).
 float fixedModeDelaySamples (float x, ModeRange range, float sampleRate) noexcept;
 
 // "DelayTime" in sync mode: the note index, nearest to 24x and kept within the table.

@@ -1,6 +1,6 @@
 // The saved state: a one-line XML document, root "Root", inside the binary
-// wrapper hosts have always stored: magic 0x21324356, the text's length,
-// the text without an XML declaration, and a closing zero byte.
+// wrapper sessions already hold (docs/compatibility.md): magic 0x21324356,
+// the text's length, the text without an XML declaration, a closing zero byte.
 
 #include "SavedState.h"
 #include "VelmorAudioProcessor.h"
@@ -45,7 +45,7 @@ void addTextElement (juce::XmlElement& root, const char* tag, const juce::String
 // The document is written in ASCII (tags and numbers). Any other byte is read
 // as '?': the framework's UTF-8 reader steps past the end of the text on a
 // malformed sequence, and nothing the state holds is written with such bytes.
-// The text ends at the first zero byte, as it always has.
+// The text ends at the first zero byte (docs/compatibility.md).
 std::string asciiText (const char* bytes, int length)
 {
     std::string text (bytes, (size_t) length);

@@ -4,6 +4,7 @@
 
 #include "EchoEngine.h"
 #include "support/GoldenRender.h"
+#include "support/Settle.h"
 
 #include <gtest/gtest.h>
 
@@ -39,8 +40,8 @@ uint64_t renderWithMovingParameters (int ins, int outs)
     engine.setSampleRate (44100.0);
     Transport transport { 132.0, 8.0 };
 
-    ScriptRandom random (12345);
-    auto next = [&random] { return random.next(); };
+    TestRandom random (12345);
+    auto next = [&random] { return random.fraction(); };
 
     Fnv1a hash;
     StereoBuffer buffer (16384);
@@ -78,15 +79,11 @@ uint64_t renderWithMovingParameters (int ins, int outs)
 void settle (EchoEngine& engine)
 {
     StereoBuffer silence (16384);
-    for (int i = 0; i < 400; ++i)
-    {
-        const auto& line = engine.getDelayLine();
-        if (i > 2 && line.getCurrentDelay() == (double) line.getTargetDelay())
-            return;
+    settleDelay (engine.getDelayLine(), [&] {
         std::fill (silence.left.begin(), silence.left.end(), 0.0f);
         std::fill (silence.right.begin(), silence.right.end(), 0.0f);
         engine.process (silence.block (2, 2, 16384));
-    }
+    });
 }
 } // namespace
 

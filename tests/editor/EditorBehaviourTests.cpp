@@ -4,22 +4,11 @@
 #include "editor/VelmorAudioProcessorEditor.h"
 #include "processor/ProcessorTestHelpers.h"
 
-namespace juce
-{
-bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-}
-
 using namespace selvane;
 using namespace testing_support;
 
 namespace
 {
-// Delivers what the framework posted (button clicks, async notifications).
-void deliverPendingMessages()
-{
-    for (int i = 0; i < 200 && juce::dispatchNextMessageOnSystemQueue (true); ++i) {}
-}
-
 class EditorTest : public ::testing::Test
 {
 protected:
@@ -321,18 +310,22 @@ TEST_F (EditorTest, GearOpensTheOptionsAndClosingThemSwitchesLearningOff)
     EXPECT_FALSE (slider ("sliderMode").isVisible());
 }
 
+// The selector shows the stored channel ("All", then 1..16); a stored value
+// out of its range (from a saved state) selects nothing and stays stored.
 TEST_F (EditorTest, OptionsPageSelectsTheStoredChannelAndLeavesNonsenseAlone)
 {
-    close();
-    processor.idxMidiChannel = 5;
-    open();
-    deliverPendingMessages();
-    EXPECT_EQ (processor.idxMidiChannel.load(), 5);
-    close();
-    processor.idxMidiChannel = 40;
-    open();
-    deliverPendingMessages();
-    EXPECT_EQ (processor.idxMidiChannel.load(), 40);
+    for (const auto [stored, shown] : { std::pair { 5, "5" }, { 0, "All" }, { 16, "16" }, { 40, "" }, { -2, "" } })
+    {
+        close();
+        processor.idxMidiChannel = stored;
+        open();
+        deliverPendingMessages();
+        auto* selector = childNamed<juce::ComboBox> (options(), "presetList");
+        ASSERT_NE (selector, nullptr);
+        EXPECT_EQ (selector->getText(), juce::String (shown)) << "stored " << stored;
+        EXPECT_EQ (selector->getSelectedItemIndex(), juce::String (shown).isEmpty() ? -1 : stored) << "stored " << stored;
+        EXPECT_EQ (processor.idxMidiChannel.load(), stored);
+    }
 }
 
 // The stored index comes from a saved state and may be any int: the switch

@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+namespace juce
+{
+// The framework's own (Linux) message pump step, which it does not declare publicly.
+bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
+} // namespace juce
+
 namespace testing_support
 {
 // The framework's GUI support, held for the whole test program.
@@ -16,6 +22,22 @@ public:
 private:
     std::unique_ptr<juce::ScopedJuceInitialiser_GUI> gui;
 };
+
+// Delivers what the framework posted (button clicks, async notifications).
+inline void deliverPendingMessages()
+{
+    for (int i = 0; i < 200 && juce::dispatchNextMessageOnSystemQueue (true); ++i) {}
+}
+
+// A direct child by component name, or nullptr.
+template <typename T>
+T* childNamed (juce::Component& parent, const juce::String& name)
+{
+    for (auto* c : parent.getChildren())
+        if (c->getName() == name)
+            return dynamic_cast<T*> (c);
+    return nullptr;
+}
 
 inline juce::Image blankImage (int w, int h) { return juce::Image (juce::Image::ARGB, w, h, true); }
 

@@ -106,13 +106,24 @@ TEST (LearnHighlight, BracketsOnlyWhenTheTestHolds)
     EXPECT_TRUE (isBracketRed (on.getPixelAt (69, 1)));
 }
 
+// Every combination of the three facts: only all three together highlight.
+// (A real pointer over a marked control is driven in the EditorWindow tests.)
 TEST (LearnHighlight, NeedsThePropertyThePointerAndAnEnabledSlider)
 {
+    for (int facts = 0; facts < 8; ++facts)
+    {
+        const bool marked = facts & 1, pointerOver = facts & 2, enabled = facts & 4;
+        EXPECT_EQ (AltLookAndFeel::learnHighlightShows (marked, pointerOver, enabled), facts == 7)
+            << "marked " << marked << ", pointer over " << pointerOver << ", enabled " << enabled;
+    }
+
+    // A real slider, marked and enabled, with no pointer anywhere near it.
     AltLookAndFeel laf;
     juce::Slider slider;
-    EXPECT_FALSE (laf.isLearnHighlighted (slider));
     slider.getProperties().set (AltLookAndFeel::midiLearnProperty, true);
     EXPECT_FALSE (laf.isLearnHighlighted (slider)) << "the pointer is not over it";
+    slider.getProperties().set (AltLookAndFeel::midiLearnProperty, false);
+    EXPECT_FALSE (laf.isLearnHighlighted (slider));
 }
 
 TEST (LearnHighlight, ModeControlWithoutALookOfItsOwnShowsOnlyBrackets)

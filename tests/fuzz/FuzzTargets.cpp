@@ -62,10 +62,7 @@ constexpr Layout layouts[] = { { 2, 2 }, { 1, 2 }, { 1, 1 } };
 
 void setLayout (VelmorAudioProcessor& p, Layout layout)
 {
-    juce::AudioProcessor::BusesLayout buses;
-    buses.inputBuses.add (juce::AudioChannelSet::canonicalChannelSet (layout.ins));
-    buses.outputBuses.add (juce::AudioChannelSet::canonicalChannelSet (layout.outs));
-    if (! p.setBusesLayout (buses))
+    if (! p.setBusesLayout (testing_support::busesLayout (layout.ins, layout.outs)))
         fail ("a supported layout was refused", layout.ins * 10 + layout.outs);
 }
 
@@ -102,12 +99,7 @@ void fillInput (juce::AudioBuffer<float>& buffer, int numSamples, float amplitud
     phase += numSamples;
 }
 
-juce::MemoryBlock stateOf (VelmorAudioProcessor& p)
-{
-    juce::MemoryBlock block;
-    p.getStateInformation (block);
-    return block;
-}
+using testing_support::stateOf;
 
 void checkSameState (const juce::MemoryBlock& expected, const juce::MemoryBlock& actual, const char* what)
 {

@@ -109,6 +109,27 @@ bool looksLikeTheEditor (const juce::Image& screen, juce::Point<int> origin)
         && lamp.getRed() > 180 && lamp.getGreen() < 60 && lamp.getBlue() < 90;
 }
 
+std::string describePixels (const juce::Image& screen, juce::Point<int> origin)
+{
+    if (! screen.isValid())
+        return "no screenshot";
+    return ("title " + screen.getPixelAt (origin.x + 5, origin.y + 5).toDisplayString (false) + ", lamp "
+            + screen.getPixelAt (origin.x + 572, origin.y + 186).toDisplayString (false) + " at "
+            + origin.toString()).toStdString();
+}
+
+// The screen as the test saw it, kept beside the test's other screenshots.
+juce::File keepScreen (const juce::Image& screen, const juce::String& formatName)
+{
+    const auto file = juce::File::getCurrentWorkingDirectory().getChildFile ("screens/many-instances-" + formatName + ".png");
+    file.getParentDirectory().createDirectory();
+    file.deleteFile();
+    if (screen.isValid())
+        if (auto stream = file.createOutputStream())
+            juce::PNGImageFormat().writeImageToStream (screen, *stream);
+    return file;
+}
+
 class ManyInstances : public ::testing::TestWithParam<Format>
 {
 };
@@ -176,14 +197,17 @@ TEST_P (ManyInstances, EachSoundsAsItDoesAloneWhateverOpensAndCloses)
         // The editor left open still paints the plug-in's look.
         // A loaded machine may take a while to show it: up to five seconds.
         auto* content = windows[1]->getContentComponent();
-        content->repaint();
         bool painted = false;
+        juce::Image screen;
         for (int attempt = 0; attempt < 10 && ! painted; ++attempt)
         {
+            content->repaint();
             juce::MessageManager::getInstance()->runDispatchLoopUntil (500);
-            painted = looksLikeTheEditor (screenshot(), content->getScreenPosition());
+            screen = screenshot();
+            painted = looksLikeTheEditor (screen, content->getScreenPosition());
         }
-        EXPECT_TRUE (painted) << format.name << ": the open editor no longer paints";
+        EXPECT_TRUE (painted) << format.name << ": the open editor no longer paints; " << describePixels (screen, content->getScreenPosition())
+                              << "; the screen is in " << keepScreen (screen, format.name).getFullPathName();
         closeEditor (1);
     }
 

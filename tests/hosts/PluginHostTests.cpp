@@ -2,12 +2,14 @@
 // classes and checks what a DAW sees and hears.
 
 #include "HostTestSupport.h"
+#include "support/AudioTestHelpers.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -142,27 +144,28 @@ TEST_P (Hosted, OffersTheNineParametersWithTheirDefaultsAndTexts)
     EXPECT_FALSE (p->producesMidi());
 }
 
+// VST3 hosts are told the tail is infinite; VST 2.x hosts 0 ("unknown"
+// there). LV2 has no tail in its interface: nothing to tell.
 TEST_P (Hosted, Vst3HostsAreToldTheEchoesMayRingForEver)
 {
+    const juce::String format (GetParam().name);
+    if (format == "LV2")
+        GTEST_SKIP() << "LV2 plug-ins tell their hosts no tail length";
+
     auto p = load (GetParam());
     ASSERT_NE (p, nullptr);
     p->prepareToPlay (48000.0, 512);
-    if (juce::String (GetParam().name) == "VST3")
-        EXPECT_GT (p->getTailLengthSeconds(), 1.0e6);
-    else if (juce::String (GetParam().name) == "VST")
-        EXPECT_EQ (p->getTailLengthSeconds(), 0.0);
+    if (format == "VST3")
+        EXPECT_EQ (p->getTailLengthSeconds(), std::numeric_limits<double>::infinity());
+    else
+        EXPECT_EQ (p->getTailLengthSeconds(), 0.0) << format;
 }
 
 TEST_P (Hosted, AcceptsTheThreeLayoutsAndRefusesOthers)
 {
     auto p = load (GetParam());
     ASSERT_NE (p, nullptr);
-    auto layout = [] (int ins, int outs) {
-        juce::AudioProcessor::BusesLayout l;
-        l.inputBuses.add (juce::AudioChannelSet::canonicalChannelSet (ins));
-        l.outputBuses.add (juce::AudioChannelSet::canonicalChannelSet (outs));
-        return l;
-    };
+    const auto layout = testing_support::busesLayout;
     EXPECT_TRUE (p->checkBusesLayoutSupported (layout (2, 2)));
     // JUCE's VST 2.x host does not ask the plug-in (the raw VST 2.x test does),
     // and an LV2 plug-in's ports are fixed in its manifest.
@@ -191,11 +194,7 @@ TEST_P (Hosted, EchoesAnImpulseAtTheDelayTime)
     buffer.setSample (0, 0, 1.0f);
     juce::MidiBuffer midi;
     p->processBlock (buffer, midi);
-    int loudest = 100;
-    for (int i = 100; i < 8192; ++i)
-        if (std::abs (buffer.getSample (0, i)) > std::abs (buffer.getSample (0, loudest)))
-            loudest = i;
-    EXPECT_EQ (loudest, 2520);
+    EXPECT_EQ (testing_support::loudestSample (buffer, 0, 100, 8192), 2520);
     EXPECT_NEAR (buffer.getSample (0, 2520), 0.55f * 0.99739f * 0.92704f, 0.002);
     p->releaseResources();
 }

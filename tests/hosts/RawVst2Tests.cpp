@@ -1,6 +1,8 @@
 // Drives the built VST 2.x library the way the oldest hosts do: dlopen, the
 // exported entry point with our own host callback, and raw dispatcher calls.
 
+#include "support/TestRandom.h"
+
 #include <pluginterfaces/vst2.x/aeffectx.h>
 
 #include <gtest/gtest.h>
@@ -61,11 +63,10 @@ void startProcessing (AEffect* effect, float sampleRate, int blockSize)
 std::vector<float> testSignal (int length, unsigned seed)
 {
     std::vector<float> signal ((size_t) length * 2);
-    unsigned state = seed * 2654435761u + 1u;
+    testing_support::TestRandom random (seed * 2654435761u + 1u);
     for (size_t i = 0; i < signal.size(); ++i)
     {
-        state = state * 1664525u + 1013904223u;
-        const float noise = (float) ((state >> 8) & 0xffff) / 32768.0f - 1.0f;
+        const float noise = random.bipolar();
         const float envelope = std::exp (-(float) ((i / 2) % 3000) / 400.0f);
         signal[i] = 0.4f * noise * envelope;
     }

@@ -6,12 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <execinfo.h>
 
 #include "HostTestSupport.h"
+#include "support/AudioTestHelpers.h"
+#include "support/TestRandom.h"
 
 extern "C" void* __libc_malloc (size_t);
 extern "C" void* __libc_calloc (size_t, size_t);
@@ -79,17 +83,7 @@ struct StressReport
     int statesRestored = 0;
 };
 
-class Random
-{
-public:
-    explicit Random (juce::uint32 seedIn) : state (seedIn) {}
-    juce::uint32 next() { state = state * 1664525u + 1013904223u; return state >> 8; }
-    int below (int n) { return (int) (next() % (juce::uint32) n); }
-    float unit() { return (float) (next() & 0xffff) / 65535.0f; }
-
-private:
-    juce::uint32 state;
-};
+using Random = testing_support::TestRandom;
 
 float hostileValue (Random& random)
 {
@@ -118,25 +112,33 @@ float hostileValue (Random& random)
     return ::testing::AssertionSuccess();
 }
 
-juce::AudioProcessor::BusesLayout layoutOf (int ins, int outs)
-{
-    juce::AudioProcessor::BusesLayout layout;
-    layout.inputBuses.add (juce::AudioChannelSet::canonicalChannelSet (ins));
-    layout.outputBuses.add (juce::AudioChannelSet::canonicalChannelSet (outs));
-    return layout;
-}
+using testing_support::busesLayout;
 
 class Stress : public ::testing::TestWithParam<Format> {};
 
 std::string stressName (const ::testing::TestParamInfo<Format>& info) { return info.param.name; }
+
+// The same run every time unless asked otherwise: SELVANE_STRESS_SEED=N runs
+// seed N, SELVANE_STRESS_SEED=random a new one (printed, to run it again).
+uint32_t stressSeed()
+{
+    constexpr uint32_t fixedSeed = 0x5e1e5;
+    const char* asked = std::getenv ("SELVANE_STRESS_SEED");
+    if (asked == nullptr || *asked == 0)
+        return fixedSeed;
+    if (std::string (asked) == "random")
+        return (uint32_t) juce::Time::getHighResolutionTicks() ^ (uint32_t) juce::Time::currentTimeMillis();
+    return (uint32_t) std::strtoul (asked, nullptr, 0);
+}
 } // namespace
 
 TEST_P (Stress, SurvivesAHostileHostAndKeepsItsOutputClean)
 {
     const juce::String format = GetParam().name;
-    const juce::uint32 seed = (juce::uint32) juce::Time::getMillisecondCounter() ^ 0x5e1;
+    const auto seed = stressSeed();
+    std::cout << "hostile host seed " << seed << " (run again with SELVANE_STRESS_SEED=" << seed << ")" << std::endl;
     SCOPED_TRACE ("reproduce with SELVANE_STRESS_SEED=" + std::to_string (seed));
-    Random random (std::getenv ("SELVANE_STRESS_SEED") != nullptr ? (juce::uint32) std::atoi (std::getenv ("SELVANE_STRESS_SEED")) : seed);
+    Random random (seed);
 
     StressReport report;
     // Under a display (the Xvfb wrapper) editors are opened and closed between blocks as well.
@@ -159,7 +161,7 @@ TEST_P (Stress, SurvivesAHostileHostAndKeepsItsOutputClean)
 
         const auto [ins, outs] = layouts[(size_t) random.below (3)];
         if (format != "LV2")
-            plugin->setBusesLayout (layoutOf (ins, outs));
+            plugin->setBusesLayout (busesLayout (ins, outs));
         plugin->prepareToPlay (rate, prepared);
         plugin->prepareToPlay (rate, prepared);  // again, without releasing
         const int channels = juce::jmax (plugin->getTotalNumInputChannels(), plugin->getTotalNumOutputChannels());

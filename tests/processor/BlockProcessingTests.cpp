@@ -36,14 +36,6 @@ void expectSameSamples (const juce::AudioBuffer<float>& a, const juce::AudioBuff
             ASSERT_EQ (a.getSample (c, i), b.getSample (c, i)) << "channel " << c << " sample " << i;
 }
 
-int loudestSample (const juce::AudioBuffer<float>& buffer, int channel, int from)
-{
-    int best = from;
-    for (int i = from; i < buffer.getNumSamples(); ++i)
-        if (std::abs (buffer.getSample (channel, i)) > std::abs (buffer.getSample (channel, best)))
-            best = i;
-    return best;
-}
 } // namespace
 
 struct BalanceCase
@@ -255,12 +247,7 @@ TEST (BlockProcessing, MidiBufferIsEmptyAfterEveryBlock)
 TEST (BlockProcessing, LayoutsOfferedAreTheThreeAndNoOther)
 {
     VelmorAudioProcessor p;
-    auto supports = [&p] (int ins, int outs) {
-        juce::AudioProcessor::BusesLayout layout;
-        layout.inputBuses.add (juce::AudioChannelSet::canonicalChannelSet (ins));
-        layout.outputBuses.add (juce::AudioChannelSet::canonicalChannelSet (outs));
-        return p.checkBusesLayoutSupported (layout);
-    };
+    auto supports = [&p] (int ins, int outs) { return p.checkBusesLayoutSupported (busesLayout (ins, outs)); };
     EXPECT_TRUE (supports (2, 2));
     EXPECT_TRUE (supports (1, 2));
     EXPECT_TRUE (supports (1, 1));

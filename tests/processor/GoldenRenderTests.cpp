@@ -25,8 +25,8 @@ uint64_t renderWithMovingParameters (int ins, int outs)
     setLayout (p, ins, outs);
     p.prepareToPlay (44100.0, 1024);
 
-    ScriptRandom random (12345);
-    auto next = [&random] { return random.next(); };
+    TestRandom random (12345);
+    auto next = [&random] { return random.fraction(); };
 
     Fnv1a hash;
     juce::MidiBuffer midi;

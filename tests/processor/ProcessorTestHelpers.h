@@ -1,6 +1,8 @@
 #pragma once
 
 #include "engine/VelmorAudioProcessor.h"
+#include "support/AudioTestHelpers.h"
+#include "support/Settle.h"
 
 #include <optional>
 #include <vector>
@@ -9,10 +11,7 @@ namespace testing_support
 {
 inline void setLayout (VelmorAudioProcessor& p, int ins, int outs)
 {
-    juce::AudioProcessor::BusesLayout layout;
-    layout.inputBuses.add (juce::AudioChannelSet::canonicalChannelSet (ins));
-    layout.outputBuses.add (juce::AudioChannelSet::canonicalChannelSet (outs));
-    p.setBusesLayout (layout);
+    p.setBusesLayout (busesLayout (ins, outs));
 }
 
 // Runs silence until the delay glide and the other smoothers have settled.
@@ -20,14 +19,10 @@ inline void settle (VelmorAudioProcessor& p, int channels = 2)
 {
     juce::AudioBuffer<float> silence (channels, 16384);
     juce::MidiBuffer midi;
-    for (int i = 0; i < 400; ++i)
-    {
-        const auto& line = p.getDelayLine();
-        if (i > 2 && line.getCurrentDelay() == (double) line.getTargetDelay())
-            break;
+    settleDelay (p.getDelayLine(), [&] {
         silence.clear();
         p.processBlock (silence, midi);
-    }
+    });
 }
 
 // A transport that reports whatever the test sets, or no position at all.

@@ -22,13 +22,6 @@ const char* freshDocument =
 
 juce::MemoryBlock wrap (const juce::String& document) { return selvane::wrapStateDocument (document); }
 
-juce::MemoryBlock stateOf (VelmorAudioProcessor& p)
-{
-    juce::MemoryBlock block;
-    p.getStateInformation (block);
-    return block;
-}
-
 void load (VelmorAudioProcessor& p, const juce::String& document)
 {
     const auto block = wrap (document);

@@ -1,10 +1,14 @@
 // selvane-render, run as a user would: real files in, real files out.
 
+#include "support/AudioTestHelpers.h"
+
 #include <juce_audio_formats/juce_audio_formats.h>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+
+using testing_support::loudestSample;
 
 namespace
 {
@@ -90,10 +94,7 @@ TEST_F (RenderTool, EchoOfAnImpulseLandsAtTheDelayTimeWithTheLoopGain)
     const auto audio = read (out);
     ASSERT_EQ (audio.getNumSamples(), 8000);
 
-    int loudest = 900;
-    for (int i = 900; i < audio.getNumSamples(); ++i)
-        if (std::abs (audio.getSample (0, i)) > std::abs (audio.getSample (0, loudest)))
-            loudest = i;
+    const int loudest = loudestSample (audio, 0, 900);
     EXPECT_EQ (loudest, 800 + 420);
     // loop gain 0.55, high-pass e^(-2 pi 20/8000), low-pass corner clamped to the rate: 1 - e^(-2 pi)
     const float expected = 0.5f * 0.55f * std::exp (-2.0f * 3.14159265f * 20.0f / 8000.0f) * (1.0f - std::exp (-2.0f * 3.14159265f));
@@ -133,11 +134,7 @@ TEST_F (RenderTool, DemoRendersAStereoPhraseWithItsTail)
 
 int loudestAfter (const juce::AudioBuffer<float>& audio, int from)
 {
-    int loudest = from;
-    for (int i = from; i < audio.getNumSamples(); ++i)
-        if (std::abs (audio.getSample (0, i)) > std::abs (audio.getSample (0, loudest)))
-            loudest = i;
-    return loudest;
+    return loudestSample (audio, 0, from);
 }
 
 TEST_F (RenderTool, SyncedEchoFollowsTheTempoAndSignatureGiven)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestRandom.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -34,18 +36,4 @@ private:
     uint64_t hash = 0xcbf29ce484222325ull;
 };
 
-// The script's random numbers: a fixed linear congruential sequence in 0..1.
-class ScriptRandom
-{
-public:
-    explicit ScriptRandom (uint32_t seed) : state (seed) {}
-    float next()
-    {
-        state = state * 1664525u + 1013904223u;
-        return (float) (state >> 8) / 16777216.0f;
-    }
-
-private:
-    uint32_t state;
-};
 } // namespace testing_support
