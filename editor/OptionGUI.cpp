@@ -36,22 +36,13 @@ std::unique_ptr<juce::TextButton> makeButton (OptionGUI& page, const char* name,
     return button;
 }
 
-struct AssignmentLabel
+// "Feedback: CC 20", or "Feedback: N/A " while nothing is assigned.
+juce::String assignmentText (int parameter, int controller)
 {
-    int parameter;
-    const char* prefix;
-};
-
-// The order the timer visits the labels in, with the texts they show.
-constexpr AssignmentLabel assignmentOrder[] = { { kHighCut, "High Cut" }, { kDelayTime, "Time" },   { kDelayFeedback, "Feedback" },
-                                                { kPingPong, "L/R Cross" }, { kGain, "Gain" },       { kLowCut, "Low Cut" },
-                                                { kDryWet, "Output" },      { kBalance, "Input Balance" }, { kMode, "Mode" } };
-
-juce::String assignmentText (const char* prefix, int controller)
-{
+    const juce::String prefix (parameterTable[(size_t) parameter].optionsLabel);
     if (controller == -1)
-        return juce::String (prefix) + ": N/A ";
-    return juce::String (prefix) + ": CC " + juce::String (controller);
+        return prefix + ": N/A ";
+    return prefix + ": CC " + juce::String (controller);
 }
 } // namespace
 
@@ -130,15 +121,28 @@ void OptionGUI::resized()
     labelMode->setBounds (253, 59, 68, 24);
 }
 
+juce::Label* OptionGUI::assignmentLabelFor (int parameter) const
+{
+    switch (parameter)
+    {
+        case kDelayTime:     return labelDelayTime.get();
+        case kDelayFeedback: return labelDelayFeedback.get();
+        case kMode:          return labelMode.get();
+        case kBalance:       return labelBalance.get();
+        case kPingPong:      return labelPingPong.get();
+        case kHighCut:       return labelLowPass.get();
+        case kLowCut:        return labelHighPass.get();
+        case kDryWet:        return labelDryWet.get();
+        case kGain:          return labelGain.get();
+        default:             return nullptr;
+    }
+}
+
 void OptionGUI::timerCallback()
 {
-    juce::Label* labels[] = { labelLowPass.get(), labelDelayTime.get(), labelDelayFeedback.get(), labelPingPong.get(), labelGain.get(),
-                              labelHighPass.get(), labelDryWet.get(), labelBalance.get(), labelMode.get() };
-    for (size_t i = 0; i < std::size (assignmentOrder); ++i)
-    {
-        const auto& entry = assignmentOrder[i];
-        labels[i]->setText (assignmentText (entry.prefix, processor->midiMap[(size_t) entry.parameter].load()), juce::dontSendNotification);
-    }
+    for (int parameter = 0; parameter < numParameters; ++parameter)
+        assignmentLabelFor (parameter)->setText (assignmentText (parameter, processor->midiMap[(size_t) parameter].load()),
+                                                 juce::dontSendNotification);
 }
 
 void OptionGUI::comboBoxChanged (juce::ComboBox* box)

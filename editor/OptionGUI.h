@@ -30,6 +30,8 @@ public:
     juce::TextButton& getLearnButton() { return *learnButton; }
 
 private:
+    juce::Label* assignmentLabelFor (int parameter) const;
+
     VelmorAudioProcessor* processor = nullptr;
     std::unique_ptr<juce::ComboBox> presetList;  // the MIDI channel selector
     std::unique_ptr<juce::Label> midiChannel;

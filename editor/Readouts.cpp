@@ -44,23 +44,52 @@ juce::String delayTime (int mode, float seconds, float p)
     }
 }
 
-juce::String feedback (float p) { return truncated (p * 110.0f, " %"); }
-juce::String gain (float p) { return truncated (p * 100.0f - 90.0f, " dB"); }
-juce::String percent (float p) { return truncated (p * 100.0f, " %"); }
-juce::String lowCut (float p) { return truncated (p * 500.0f, " Hz"); }
+// The control's own value, in the parameter's unit.
+juce::String controlValueText (int index, float p)
+{
+    const auto& info = selvane::parameterTable[(size_t) index];
+    return truncated (selvane::controlFromNormalised (p, info.control), info.unit);
+}
+
+juce::String feedback (float p) { return controlValueText (selvane::kDelayFeedback, p); }
+juce::String gain (float p) { return controlValueText (selvane::kGain, p); }
+juce::String percent (float p) { return controlValueText (selvane::kDryWet, p); }
+
+// The panel prints the low cut's travel as 0..500 Hz.
+juce::String lowCut (float p)
+{
+    constexpr float printedScaleTopHz = 500.0f;
+    return truncated (p * printedScaleTopHz, selvane::parameterTable[selvane::kLowCut].unit);
+}
 
 juce::String highCut (float p)
 {
-    auto f = (float) std::pow (11.0, (double) (1.0f - p));
-    f = (f - 1.0f) * 1950.0f + 500.0f;
+    const float f = selvane::highCutFrequencyFor (p);
     if (f > 1000.0f)
         return fixedDecimals ((double) f / 1000.0, 1, " kHz");
     return truncated (f, " Hz");
 }
 
+namespace
+{
+// "5 ms" below a second, "0.1 s", "1 s", "3 s" from a tenth up.
+juce::String rangeEndText (float seconds, bool inMilliseconds)
+{
+    if (inMilliseconds)
+        return truncated (seconds * 1000.0f + 0.5f, " ms");
+    auto text = juce::String (seconds, 3);  // to the millisecond, then no trailing zeros
+    text = text.trimCharactersAtEnd ("0").trimCharactersAtEnd (".");
+    return text + " s";
+}
+} // namespace
+
 ModeRangeTexts modeRangeTexts (int mode)
 {
-    static const ModeRangeTexts texts[] = { { "5 ms", "100 ms" }, { "0.1 s", "1 s" }, { "1 s", "3 s" }, { "1/128", "2/1" } };
-    return texts[juce::jlimit (0, 3, mode)];
+    const int m = juce::jlimit (0, 3, mode);
+    if (m == selvane::modeSync)
+        return { selvane::tempoNoteNames.front(), selvane::tempoNoteNames.back() };
+    const auto range = selvane::fixedModeRanges[(size_t) m];
+    const bool inMilliseconds = range.maxSeconds <= 0.1f;
+    return { rangeEndText (range.minSeconds, inMilliseconds), rangeEndText (range.maxSeconds, inMilliseconds) };
 }
 } // namespace readouts

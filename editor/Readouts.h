@@ -19,8 +19,8 @@ int syncNoteIndexForDisplay (float delayTimeParameter);
 // The mode-range texts shown beside the delay read-out while a mode button is hovered.
 struct ModeRangeTexts
 {
-    const char* shortest;
-    const char* longest;
+    juce::String shortest;
+    juce::String longest;
 };
 ModeRangeTexts modeRangeTexts (int mode);
 } // namespace readouts

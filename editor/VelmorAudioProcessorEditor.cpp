@@ -20,26 +20,21 @@ juce::Image backgroundPicture (int index)
     return picture (BinaryData::cassettePhoto_jpg, BinaryData::cassettePhoto_jpgSize);
 }
 
-struct SliderSetup
+// A parameter's control: its name and range from the parameter table ("DelayTime"
+// takes its range from the mode later), its look from here.
+std::unique_ptr<juce::Slider> makeSlider (juce::Component& editor, juce::Slider::Listener& listener, int parameter,
+                                          juce::Slider::SliderStyle style, juce::uint32 trackColour)
 {
-    const char* name;
-    juce::Slider::SliderStyle style;
-    double minimum, maximum, step;
-    juce::uint32 trackColour;
-};
-
-std::unique_ptr<juce::Slider> makeSlider (juce::Component& editor, juce::Slider::Listener& listener, const SliderSetup& setup,
-                                          bool rangeLater = false)
-{
-    auto slider = std::make_unique<juce::Slider> (setup.name);
+    const auto& info = parameterTable[(size_t) parameter];
+    auto slider = std::make_unique<juce::Slider> (info.controlName);
     editor.addAndMakeVisible (*slider);
-    if (! rangeLater)
-        slider->setRange (setup.minimum, setup.maximum, setup.step);
-    slider->setSliderStyle (setup.style);
+    if (parameter != kDelayTime)
+        slider->setRange (info.control.minimum, info.control.maximum, info.control.step);
+    slider->setSliderStyle (style);
     slider->setTextBoxStyle (juce::Slider::NoTextBox, true, 0, 0);
     slider->setColour (juce::Slider::backgroundColourId, juce::Colour (0x00ffffff));
     slider->setColour (juce::Slider::thumbColourId, juce::Colour (0xffffffff));
-    slider->setColour (juce::Slider::trackColourId, juce::Colour (setup.trackColour));
+    slider->setColour (juce::Slider::trackColourId, juce::Colour (trackColour));
     slider->setColour (juce::Slider::rotarySliderFillColourId, juce::Colour (0xffffffff));
     slider->setColour (juce::Slider::rotarySliderOutlineColourId, juce::Colour (0xff808080));
     slider->setColour (juce::Slider::textBoxTextColourId, juce::Colour (0xffffffff));
@@ -104,21 +99,9 @@ void setButtonPictures (juce::ImageButton& button, const juce::Image& normalAndO
                       juce::Colour (0x00000000), down, 1.0f, juce::Colour (0x00000000), 0.0f);
 }
 
-// Nearest integer, halves away from zero.
-int roundHalfAway (float x) { return (int) std::lround ((double) x); }
-
-struct NamedParameter
-{
-    const char* componentName;
-    int parameter;
-};
-
-// The controls that stand for parameters, in the order the editor examines them.
-constexpr NamedParameter parameterControls[] = { { "sliderLowPass", kHighCut },     { "sliderDelayTime", kDelayTime },
-                                                 { "sliderDelayFeedback", kDelayFeedback }, { "sliderPingPong", kPingPong },
-                                                 { "sliderHighPass", kLowCut },      { "sliderDryWet", kDryWet },
-                                                 { "sliderBalance", kBalance },      { "sliderGain", kGain },
-                                                 { "sliderMode", kMode } };
+// The parameters' controls in the order the editor examines them.
+constexpr std::array<int, numParameters> examinationOrder { kHighCut, kDelayTime, kDelayFeedback, kPingPong, kLowCut,
+                                                            kDryWet,  kBalance,   kGain,          kMode };
 
 constexpr float modeButtonValues[] = { 0.0f, 0.33f, 0.66f, 1.0f };
 } // namespace
@@ -131,8 +114,8 @@ juce::AudioProcessorEditor* VelmorAudioProcessor::createEditor()
 //==============================================================================
 VelmorAudioProcessorEditor::VelmorAudioProcessorEditor (VelmorAudioProcessor& p) : AudioProcessorEditor (&p), processor (p)
 {
-    sliderDelayTime = makeSlider (*this, *this, { "sliderDelayTime", juce::Slider::RotaryVerticalDrag, 0, 1, 0, 0xff00ff7c }, true);
-    sliderDelayFeedback = makeSlider (*this, *this, { "sliderDelayFeedback", juce::Slider::RotaryVerticalDrag, 0, 110, 1, 0xff00ff7c });
+    sliderDelayTime = makeSlider (*this, *this, kDelayTime, juce::Slider::RotaryVerticalDrag, 0xff00ff7c);
+    sliderDelayFeedback = makeSlider (*this, *this, kDelayFeedback, juce::Slider::RotaryVerticalDrag, 0xff00ff7c);
 
     oscillo = std::make_unique<Oscillo> (&processor.scopeBuffers, processor.scopeNumSamples.load());
     addAndMakeVisible (*oscillo);
@@ -169,16 +152,16 @@ VelmorAudioProcessorEditor::VelmorAudioProcessorEditor (VelmorAudioProcessor& p)
     const auto gear = picture (BinaryData::gear_png, BinaryData::gear_pngSize);
     setButtonPictures (*buttonEngrenage, gear, gear, 0.85f);
 
-    sliderBalance = makeSlider (*this, *this, { "sliderBalance", juce::Slider::LinearHorizontal, 0, 100, 1, 0xfffff200 });
-    sliderPingPong = makeSlider (*this, *this, { "sliderPingPong", juce::Slider::LinearHorizontal, 0, 100, 1, 0xfffff200 });
-    sliderHighPass = makeSlider (*this, *this, { "sliderHighPass", juce::Slider::LinearHorizontal, 0, 1, 0, 0xffff00a1 });
-    sliderLowPass = makeSlider (*this, *this, { "sliderLowPass", juce::Slider::LinearHorizontal, 0, 1, 0, 0xffff00a1 });
-    sliderDryWet = makeSlider (*this, *this, { "sliderDryWet", juce::Slider::LinearHorizontal, 0, 100, 1, 0xff00ff7c });
-    sliderGain = makeSlider (*this, *this, { "sliderGain", juce::Slider::LinearVertical, -90, 10, 1, 0xff00fff5 });
+    sliderBalance = makeSlider (*this, *this, kBalance, juce::Slider::LinearHorizontal, 0xfffff200);
+    sliderPingPong = makeSlider (*this, *this, kPingPong, juce::Slider::LinearHorizontal, 0xfffff200);
+    sliderHighPass = makeSlider (*this, *this, kLowCut, juce::Slider::LinearHorizontal, 0xffff00a1);
+    sliderLowPass = makeSlider (*this, *this, kHighCut, juce::Slider::LinearHorizontal, 0xffff00a1);
+    sliderDryWet = makeSlider (*this, *this, kDryWet, juce::Slider::LinearHorizontal, 0xff00ff7c);
+    sliderGain = makeSlider (*this, *this, kGain, juce::Slider::LinearVertical, 0xff00fff5);
     sliderGain->setTextBoxStyle (juce::Slider::TextBoxBelow, true, 80, 20);
     sliderGain->setColour (juce::Slider::textBoxTextColourId, juce::Colour (0x0000fff5));
     sliderGain->setSkewFactor (3.0);
-    sliderMode = makeSlider (*this, *this, { "sliderMode", juce::Slider::RotaryVerticalDrag, 0, 1, 0.01, 0xff00ff7c });
+    sliderMode = makeSlider (*this, *this, kMode, juce::Slider::RotaryVerticalDrag, 0xff00ff7c);
 
     backgroundImage = backgroundPicture (0);
 
@@ -224,12 +207,9 @@ VelmorAudioProcessorEditor::VelmorAudioProcessorEditor (VelmorAudioProcessor& p)
     if (backgroundIndex == 1)
         backgroundImage = backgroundPicture (1);
 
-    sliderBalance->setDoubleClickReturnValue (true, 50.0);
-    sliderPingPong->setDoubleClickReturnValue (true, 50.0);
-    sliderLowPass->setDoubleClickReturnValue (true, 0.0);
-    sliderHighPass->setDoubleClickReturnValue (true, 0.0);
-    sliderDryWet->setDoubleClickReturnValue (true, 50.0);
-    sliderGain->setDoubleClickReturnValue (true, 0.0);
+    for (int index = 0; index < numParameters; ++index)
+        if (const auto value = parameterTable[(size_t) index].doubleClickValue)
+            sliderFor (index)->setDoubleClickReturnValue (true, *value);
 }
 
 VelmorAudioProcessorEditor::~VelmorAudioProcessorEditor()
@@ -310,9 +290,9 @@ void VelmorAudioProcessorEditor::resized()
 //==============================================================================
 int VelmorAudioProcessorEditor::parameterIndexForComponentName (const juce::String& name)
 {
-    for (const auto& control : parameterControls)
-        if (name == control.componentName)
-            return control.parameter;
+    for (int index = 0; index < numParameters; ++index)
+        if (name == parameterTable[(size_t) index].controlName)
+            return index;
     return -1;
 }
 
@@ -321,10 +301,29 @@ int VelmorAudioProcessorEditor::getControlParameterIndex (juce::Component& compo
     return parameterIndexForComponentName (component.getName());
 }
 
-std::array<juce::Slider*, 9> VelmorAudioProcessorEditor::parameterSliders() const
+juce::Slider* VelmorAudioProcessorEditor::sliderFor (int index) const
 {
-    return { sliderLowPass.get(), sliderDelayTime.get(), sliderDelayFeedback.get(), sliderPingPong.get(), sliderHighPass.get(),
-             sliderDryWet.get(),  sliderBalance.get(),   sliderGain.get(),          sliderMode.get() };
+    switch (index)
+    {
+        case kDelayTime:     return sliderDelayTime.get();
+        case kDelayFeedback: return sliderDelayFeedback.get();
+        case kMode:          return sliderMode.get();
+        case kBalance:       return sliderBalance.get();
+        case kPingPong:      return sliderPingPong.get();
+        case kHighCut:       return sliderLowPass.get();
+        case kLowCut:        return sliderHighPass.get();
+        case kDryWet:        return sliderDryWet.get();
+        case kGain:          return sliderGain.get();
+        default:             return nullptr;
+    }
+}
+
+std::array<juce::Slider*, numParameters> VelmorAudioProcessorEditor::parameterSliders() const
+{
+    std::array<juce::Slider*, numParameters> sliders {};
+    for (size_t i = 0; i < examinationOrder.size(); ++i)
+        sliders[i] = sliderFor (examinationOrder[i]);
+    return sliders;
 }
 
 std::array<juce::Button*, 4> VelmorAudioProcessorEditor::modeButtons() const
@@ -334,33 +333,21 @@ std::array<juce::Button*, 4> VelmorAudioProcessorEditor::modeButtons() const
 
 int VelmorAudioProcessorEditor::parameterIndexOf (const juce::Slider* slider) const
 {
-    const auto sliders = parameterSliders();
-    for (size_t i = 0; i < sliders.size(); ++i)
-        if (slider == sliders[i])
-            return parameterControls[i].parameter;
+    for (int index = 0; index < numParameters; ++index)
+        if (slider == sliderFor (index))
+            return index;
     return -1;
+}
+
+ControlRange VelmorAudioProcessorEditor::controlRangeOf (int index) const
+{
+    return controlRangeFor (index, processor.delayMode.load(), { processor.modeMinSeconds.load(), processor.modeMaxSeconds.load() });
 }
 
 // A control's value as the parameter's normalised value.
 double VelmorAudioProcessorEditor::parameterValueFor (const juce::Slider& slider, int index) const
 {
-    const double v = slider.getValue();
-    switch (index)
-    {
-        case kDelayTime:
-        {
-            if (processor.delayMode.load() == modeSync)
-                return v / 24.0;
-            const float minimum = processor.modeMinSeconds.load(), maximum = processor.modeMaxSeconds.load();
-            return (v - (double) minimum) / (double) (maximum - minimum);
-        }
-        case kDelayFeedback: return v / 110.0;
-        case kBalance:
-        case kPingPong:
-        case kDryWet:        return v / 100.0;
-        case kGain:          return (v + 90.0) / 100.0;
-        default:             return v;  // the two filters and the mode control
-    }
+    return normalisedFromControl (slider.getValue(), controlRangeOf (index));
 }
 
 void VelmorAudioProcessorEditor::sliderValueChanged (juce::Slider* slider)
@@ -429,16 +416,9 @@ void VelmorAudioProcessorEditor::updateModeButtons()
     for (auto* button : modes)
         button->setToggleState (false, juce::dontSendNotification);
 
-    if (currentMode == modeSync)
-    {
-        buttonModeSync->setToggleState (true, juce::dontSendNotification);
-        sliderDelayTime->setRange (0.0, 24.0, 1.0);
-    }
-    else
-    {
-        modes[(size_t) juce::jlimit (0, 2, currentMode)]->setToggleState (true, juce::dontSendNotification);
-        sliderDelayTime->setRange (processor.modeMinSeconds.load(), processor.modeMaxSeconds.load(), 0.001);
-    }
+    modes[(size_t) juce::jlimit (0, 3, currentMode)]->setToggleState (true, juce::dontSendNotification);
+    const auto range = controlRangeOf (kDelayTime);
+    sliderDelayTime->setRange (range.minimum, range.maximum, range.step);
 }
 
 void VelmorAudioProcessorEditor::setMidiLearn (bool on)
@@ -466,7 +446,7 @@ void VelmorAudioProcessorEditor::timerCallback()
         int target = -1;
         for (size_t i = 0; i < sliders.size() && target < 0; ++i)
             if (sliders[i]->isMouseOverOrDragging())
-                target = parameterControls[i].parameter;
+                target = examinationOrder[i];
         processor.midiLearnTarget.store (target);
     }
 
@@ -502,35 +482,26 @@ void VelmorAudioProcessorEditor::timerCallback()
 
 void VelmorAudioProcessorEditor::refreshFromProcessor()
 {
-    const float highCut = processor.getParameter (kHighCut);
-    const float delayTime = processor.getParameter (kDelayTime);
+    std::array<float, numParameters> value {};
+    for (int index = 0; index < numParameters; ++index)
+        value[(size_t) index] = processor.getParameter (index);
     const float seconds = processor.getDelayTimeSeconds();
-    const float feedback = processor.getParameter (kDelayFeedback);
-    const float pingPong = processor.getParameter (kPingPong);
-    const float lowCut = processor.getParameter (kLowCut);
-    const float dryWet = processor.getParameter (kDryWet);
-    const float balance = processor.getParameter (kBalance);
-    const float gain = processor.getParameter (kGain);
 
     if (processor.delayMode.load() != currentMode)
         updateModeButtons();
 
     const auto quietly = juce::dontSendNotification;
+    const float delayTime = value[kDelayTime];
     sliderDelayTime->setValue (currentMode == modeSync ? (double) readouts::syncNoteIndexForDisplay (delayTime) : (double) seconds, quietly);
-    sliderDelayFeedback->setValue (feedback * 110.0f, quietly);
-    sliderPingPong->setValue (pingPong * 100.0f, quietly);
-    sliderLowPass->setValue (highCut, quietly);
-    sliderHighPass->setValue (lowCut, quietly);
-    sliderDryWet->setValue (dryWet * 100.0f, quietly);
-    sliderBalance->setValue (balance * 100.0f, quietly);
-    sliderGain->setValue (gain * 100.0f - 90.0f, quietly);
+    for (int index : { kDelayFeedback, kPingPong, kHighCut, kLowCut, kDryWet, kBalance, kGain })
+        sliderFor (index)->setValue (controlFromNormalised (value[(size_t) index], controlRangeOf (index)), quietly);
 
     labelDelayTime->setText (readouts::delayTime (currentMode, seconds, delayTime), quietly);
-    labelDelayFeedback->setText (readouts::feedback (feedback), quietly);
-    labelGainValue->setText (readouts::gain (gain), quietly);
-    labelBalance->setText (readouts::percent (balance), quietly);
-    labelPingPong->setText (readouts::percent (pingPong), quietly);
-    labelLowCut->setText (readouts::lowCut (lowCut), quietly);
-    labelHighCut->setText (readouts::highCut (highCut), quietly);
-    labelOutput->setText (readouts::percent (dryWet), quietly);
+    labelDelayFeedback->setText (readouts::feedback (value[kDelayFeedback]), quietly);
+    labelGainValue->setText (readouts::gain (value[kGain]), quietly);
+    labelBalance->setText (readouts::percent (value[kBalance]), quietly);
+    labelPingPong->setText (readouts::percent (value[kPingPong]), quietly);
+    labelLowCut->setText (readouts::lowCut (value[kLowCut]), quietly);
+    labelHighCut->setText (readouts::highCut (value[kHighCut]), quietly);
+    labelOutput->setText (readouts::percent (value[kDryWet]), quietly);
 }

@@ -38,10 +38,13 @@ public:
     static int parameterIndexForComponentName (const juce::String& name);
 
 private:
-    // The nine parameter controls in the order the editor examines them, and the four mode buttons.
-    std::array<juce::Slider*, 9> parameterSliders() const;
+    // The nine parameter controls, by parameter index or in the order the
+    // editor examines them, and the four mode buttons.
+    juce::Slider* sliderFor (int parameterIndex) const;
+    std::array<juce::Slider*, selvane::numParameters> parameterSliders() const;
     std::array<juce::Button*, 4> modeButtons() const;
     int parameterIndexOf (const juce::Slider*) const;
+    selvane::ControlRange controlRangeOf (int parameterIndex) const;
     double parameterValueFor (const juce::Slider&, int index) const;
     void refreshFromProcessor();
     void switchBackground();

@@ -140,8 +140,7 @@ float EchoEngine::getDelayTimeSeconds() const noexcept
     const int mode = delayMode.load (relaxed);
     if (mode == modeSync)
         return 1.0f;
-    const auto range = fixedModeRanges[(size_t) mode];
-    return range.minSeconds + (range.maxSeconds - range.minSeconds) * parameterValues[kDelayTime].load (relaxed);
+    return fixedModeSeconds (parameterValues[kDelayTime].load (relaxed), fixedModeRanges[(size_t) mode]);
 }
 
 //==============================================================================

@@ -23,9 +23,14 @@ std::optional<int> delayModeFor (float x) noexcept
     return std::nullopt;
 }
 
+float fixedModeSeconds (float x, ModeRange range) noexcept
+{
+    return range.minSeconds + (range.maxSeconds - range.minSeconds) * x;
+}
+
 float fixedModeDelaySamples (float x, ModeRange range, float sampleRate) noexcept
 {
-    return (range.minSeconds + (range.maxSeconds - range.minSeconds) * x) * sampleRate;
+    return fixedModeSeconds (x, range) * sampleRate;
 }
 
 int syncNoteIndexFor (float x) noexcept
@@ -75,6 +80,30 @@ float outputGainFor (float x) noexcept
     if (levelDb > -100.0f)
         return (float) std::min (std::pow (10.0, 0.05 * (double) levelDb), (double) std::numeric_limits<float>::max());
     return 0.0f;
+}
+
+double normalisedFromControl (double controlValue, ControlRange range) noexcept
+{
+    return (controlValue - (double) range.minimum) / (double) (range.maximum - range.minimum);
+}
+
+float controlFromNormalised (float x, ControlRange range) noexcept
+{
+    return range.minimum + x * (range.maximum - range.minimum);
+}
+
+ControlRange delayTimeControlRange (int mode, ModeRange rangeInForce) noexcept
+{
+    if (mode == modeSync)
+        return { 0.0f, (float) (numTempoNotes - 1), 1.0 };
+    return { rangeInForce.minSeconds, rangeInForce.maxSeconds, 0.001 };
+}
+
+ControlRange controlRangeFor (int index, int mode, ModeRange rangeInForce) noexcept
+{
+    if (index == kDelayTime)
+        return delayTimeControlRange (mode, rangeInForce);
+    return parameterTable[(size_t) index].control;
 }
 
 float gainParameterForController (int controllerValue) noexcept

@@ -23,26 +23,41 @@ enum ParameterIndex
     numParameters
 };
 
-struct ParameterInfo
+// How the editor's control for a parameter is scaled: its value runs from
+// minimum to maximum in steps of `step` (0: continuous) and stands for the
+// normalised value linearly (see controlFromNormalised).
+struct ControlRange
 {
-    const char* name;        // what hosts show
-    float defaultValue;      // initial value and host default
-    const char* stateTag;    // element of the saved document
-    const char* midiMapTag;  // element holding its controller number
+    float minimum, maximum;
+    double step;
 };
 
-// The two filter parameters are saved under the names of the filters they
-// drive: "HighCut" sets the loop's low-pass, "LowCut" its high-pass.
+struct ParameterInfo
+{
+    const char* name;                        // what hosts show, and its ID in their projects
+    float defaultValue;                      // initial value and host default
+    const char* stateTag;                    // element of the saved document
+    const char* midiMapTag;                  // element holding its controller number
+    const char* controlName;                 // the editor's control, by component name
+    ControlRange control;                    // "DelayTime" follows the mode: delayTimeControlRange
+    std::optional<double> doubleClickValue;  // the control's value a double-click returns to
+    const char* unit;                        // after the number in its read-out
+    const char* optionsLabel;                // its name on the options page's MIDI assignments
+};
+
+// The two filter parameters are saved, and their controls named, after the
+// filters they drive: "HighCut" sets the loop's low-pass, "LowCut" its
+// high-pass (docs/compatibility.md).
 constexpr std::array<ParameterInfo, numParameters> parameterTable { {
-    { "DelayTime",     0.0f,  "DelayTime",     "midiMapDelayTime" },
-    { "DelayFeedback", 0.5f,  "DelayFeedback", "midiMapDelayFeedback" },
-    { "Mode",          0.33f, "Mode",          "midiMapMode" },
-    { "Balance",       0.5f,  "Balance",       "midiMapBalance" },
-    { "PingPong",      0.0f,  "PingPong",      "midiMapPingPong" },
-    { "HighCut",       0.0f,  "LowPass",       "midiMapLowPass" },
-    { "LowCut",        0.0f,  "HighPass",      "midiMapHighPass" },
-    { "DryWet",        0.5f,  "DryWet",        "midiMapDryWet" },
-    { "Gain",          0.9f,  "Gain",          "midiMapGain" },
+    { "DelayTime",     0.0f,  "DelayTime",     "midiMapDelayTime",     "sliderDelayTime",     { 0.0f, 1.0f, 0.0 },     {},    "",    "Time" },
+    { "DelayFeedback", 0.5f,  "DelayFeedback", "midiMapDelayFeedback", "sliderDelayFeedback", { 0.0f, 110.0f, 1.0 },   {},    " %",  "Feedback" },
+    { "Mode",          0.33f, "Mode",          "midiMapMode",          "sliderMode",          { 0.0f, 1.0f, 0.01 },    {},    "",    "Mode" },
+    { "Balance",       0.5f,  "Balance",       "midiMapBalance",       "sliderBalance",       { 0.0f, 100.0f, 1.0 },   50.0,  " %",  "Input Balance" },
+    { "PingPong",      0.0f,  "PingPong",      "midiMapPingPong",      "sliderPingPong",      { 0.0f, 100.0f, 1.0 },   50.0,  " %",  "L/R Cross" },
+    { "HighCut",       0.0f,  "LowPass",       "midiMapLowPass",       "sliderLowPass",       { 0.0f, 1.0f, 0.0 },     0.0,   " Hz", "High Cut" },
+    { "LowCut",        0.0f,  "HighPass",      "midiMapHighPass",      "sliderHighPass",      { 0.0f, 1.0f, 0.0 },     0.0,   " Hz", "Low Cut" },
+    { "DryWet",        0.5f,  "DryWet",        "midiMapDryWet",        "sliderDryWet",        { 0.0f, 100.0f, 1.0 },   50.0,  " %",  "Output" },
+    { "Gain",          0.9f,  "Gain",          "midiMapGain",          "sliderGain",          { -90.0f, 10.0f, 1.0 },  0.0,   " dB", "Gain" },
 } };
 
 constexpr bool isParameterIndex (int index) noexcept { return index >= 0 && index < numParameters; }
@@ -69,8 +84,10 @@ constexpr std::array<ModeRange, 3> fixedModeRanges { { { 0.005f, 0.1f }, { 0.1f,
 // that is not one of the four modes, which leaves the mode as it was.
 std::optional<int> delayModeFor (float x) noexcept;
 
-// "DelayTime" in a fixed mode: seconds within the mode's range, in samples,
-// in single precision (saved sessions sound as they did: docs/compatibility.md).
+// "DelayTime" in a fixed mode: seconds within the mode's range, and those in
+// samples, in single precision (saved sessions sound as they did:
+// docs/compatibility.md).
+float fixedModeSeconds (float x, ModeRange range) noexcept;
 float fixedModeDelaySamples (float x, ModeRange range, float sampleRate) noexcept;
 
 // "DelayTime" in sync mode: the note index, nearest to 24x and kept within the table.
@@ -98,6 +115,19 @@ float onePoleCoefficientFor (float cornerHz, float sampleRate) noexcept;
 // "Gain": 100x - 90 dB as a linear factor; silence at or below -100 dB;
 // never more than the largest finite float.
 float outputGainFor (float x) noexcept;
+
+//==============================================================================
+// The editor's controls. A control's value and the parameter's normalised
+// value are the same point of the control's range.
+double normalisedFromControl (double controlValue, ControlRange range) noexcept;
+float controlFromNormalised (float x, ControlRange range) noexcept;
+
+// "DelayTime"'s control: the note index (0..24) in sync mode, otherwise the
+// seconds of the range in force, to the millisecond.
+ControlRange delayTimeControlRange (int mode, ModeRange rangeInForce) noexcept;
+
+// The control's range for a parameter in the given mode and range.
+ControlRange controlRangeFor (int index, int mode, ModeRange rangeInForce) noexcept;
 
 // "Gain" driven by a MIDI controller follows a square-root law so the middle
 // of the controller's travel sits near -19 dB rather than -40 dB.

@@ -49,3 +49,15 @@ INSTANTIATE_TEST_SUITE_P (
                        TextCase { readouts::gain, 1.0f, "10 dB" }, TextCase { readouts::feedback, 1.0f, "110 %" },
                        TextCase { readouts::feedback, 0.5f, "55 %" }, TextCase { readouts::percent, 0.5f, "50 %" },
                        TextCase { readouts::percent, 0.0f, "0 %" }));
+
+// Shown beside the delay read-out while a mode button is hovered.
+TEST (ModeRangeReadout, NamesEachModesShortestAndLongestDelay)
+{
+    const std::pair<const char*, const char*> expected[] = { { "5 ms", "100 ms" }, { "0.1 s", "1 s" }, { "1 s", "3 s" }, { "1/128", "2/1" } };
+    for (int mode = 0; mode < 4; ++mode)
+    {
+        const auto texts = readouts::modeRangeTexts (mode);
+        EXPECT_EQ (texts.shortest, expected[mode].first) << "mode " << mode;
+        EXPECT_EQ (texts.longest, expected[mode].second) << "mode " << mode;
+    }
+}
