@@ -1,5 +1,6 @@
 #include "OptionGUI.h"
 
+#include "Layout.h"
 #include "VelmorAudioProcessorEditor.h"
 
 #include "../engine/VelmorAudioProcessor.h"
@@ -69,7 +70,7 @@ OptionGUI::OptionGUI (VelmorAudioProcessor& processorIn)
     learnButton = makeButton (*this, "learnButton", "MIDI learn");
     labelMode = makeLabel (*this, "labelMode", "Mode: N/A", 12.0f);
 
-    setSize (320, 82);
+    setSize (layout::optionsPage.width, layout::optionsPage.height);
     processor = &processorIn;
     learnButton->setClickingTogglesState (true);
 

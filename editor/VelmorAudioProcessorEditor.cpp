@@ -1,6 +1,7 @@
 #include "VelmorAudioProcessorEditor.h"
 
 #include "BinaryData.h"
+#include "Layout.h"
 #include "Readouts.h"
 
 #include <cmath>
@@ -12,6 +13,8 @@ namespace
 constexpr int refreshPeriodMs = 50;
 
 juce::Image picture (const char* data, int size) { return juce::ImageCache::getFromMemory (data, size); }
+
+void place (juce::Component& component, layout::Box box) { component.setBounds (box.x, box.y, box.width, box.height); }
 
 juce::Image backgroundPicture (int index)
 {
@@ -169,7 +172,7 @@ VelmorAudioProcessorEditor::VelmorAudioProcessorEditor (VelmorAudioProcessor& p)
     for (auto* button : modeButtons())
         button->setClickingTogglesState (true);
 
-    setSize (620, 305);
+    setSize (layout::editorWidth, layout::editorHeight);
     updateModeButtons();
     processor.requestEditorRefresh();
     startTimer (refreshPeriodMs);
@@ -187,7 +190,7 @@ VelmorAudioProcessorEditor::VelmorAudioProcessorEditor (VelmorAudioProcessor& p)
 
     optionGUI = std::make_unique<OptionGUI> (processor);
     addChildComponent (*optionGUI);
-    optionGUI->setTopLeftPosition (300, 30);
+    optionGUI->setTopLeftPosition (layout::optionsPage.x, layout::optionsPage.y);
 
     welcomeGUI = std::make_unique<WelcomeGUI>();
     addChildComponent (*welcomeGUI);
@@ -253,38 +256,38 @@ VelmorAudioProcessorEditor::~VelmorAudioProcessorEditor()
 //==============================================================================
 void VelmorAudioProcessorEditor::paint (juce::Graphics& g)
 {
-    g.drawImage (backgroundImage, 0, 0, 620, 305, 0, 0, backgroundImage.getWidth(), backgroundImage.getHeight(), false);
+    g.drawImage (backgroundImage, 0, 0, layout::editorWidth, layout::editorHeight, 0, 0, backgroundImage.getWidth(),
+                 backgroundImage.getHeight(), false);
 }
 
 void VelmorAudioProcessorEditor::resized()
 {
-    sliderDelayTime->setBounds (446, 124, 70, 70);
-    sliderDelayFeedback->setBounds (295, 124, 70, 70);
-    oscillo->setBounds (286, 224, 236, 83);
-    buttonModeShort->setBounds (569, 177, 53, 18);
-    buttonModeMedium->setBounds (569, 197, 53, 18);
-    buttonModeLong->setBounds (569, 217, 53, 18);
-    buttonModeSync->setBounds (569, 237, 53, 18);
-    labelTmin->setBounds (415, 199, 45, 18);
-    labelTmax->setBounds (505, 199, 48, 18);
-    buttonWelcome->setBounds (0, 0, 166, 30);
-    labelDelayTime->setBounds (459, 199, 47, 18);
-    labelDelayFeedback->setBounds (307, 199, 47, 18);
-    labelBalance->setBounds (154, 46, 37, 12);
-    labelPingPong->setBounds (154, 89, 37, 12);
-    labelLowCut->setBounds (148, 148, 41, 12);
-    labelHighCut->setBounds (148, 192, 41, 12);
-    labelOutput->setBounds (154, 250, 37, 12);
-    labelGainValue->setBounds (12, 59, 37, 12);
-    buttonSwitchGUI->setBounds (322, 74, 166, 32);
-    buttonEngrenage->setBounds (593, 6, 18, 18);
-    sliderBalance->setBounds (48, 47, 142, 40);
-    sliderPingPong->setBounds (48, 90, 142, 40);
-    sliderHighPass->setBounds (48, 149, 142, 40);
-    sliderLowPass->setBounds (48, 193, 142, 40);
-    sliderDryWet->setBounds (48, 251, 142, 40);
-    sliderGain->setBounds (12, 71, 37, 196);
-    sliderMode->setBounds (566, 175, 54, 82);
+    place (*sliderDelayTime, layout::delayTimeKnob);
+    place (*sliderDelayFeedback, layout::feedbackKnob);
+    place (*oscillo, layout::oscilloscope);
+    const auto modes = modeButtons();
+    for (size_t mode = 0; mode < modes.size(); ++mode)
+        place (*modes[mode], layout::modeButtons[mode]);
+    place (*labelTmin, layout::rangeShortestLabel);
+    place (*labelTmax, layout::rangeLongestLabel);
+    place (*buttonWelcome, layout::welcomeHotSpot);
+    place (*labelDelayTime, layout::delayTimeReadout);
+    place (*labelDelayFeedback, layout::feedbackReadout);
+    place (*labelBalance, layout::balanceReadout);
+    place (*labelPingPong, layout::pingPongReadout);
+    place (*labelLowCut, layout::lowCutReadout);
+    place (*labelHighCut, layout::highCutReadout);
+    place (*labelOutput, layout::dryWetReadout);
+    place (*labelGainValue, layout::gainReadout);
+    place (*buttonSwitchGUI, layout::backgroundHotSpot);
+    place (*buttonEngrenage, layout::gearButton);
+    place (*sliderBalance, layout::balanceSlider);
+    place (*sliderPingPong, layout::pingPongSlider);
+    place (*sliderHighPass, layout::lowCutSlider);
+    place (*sliderLowPass, layout::highCutSlider);
+    place (*sliderDryWet, layout::dryWetSlider);
+    place (*sliderGain, layout::gainSlider);
+    place (*sliderMode, layout::modeControl);
 }
 
 //==============================================================================

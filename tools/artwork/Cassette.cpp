@@ -4,29 +4,31 @@
 
 #include "Artwork.h"
 
+#include "../../editor/Layout.h"
+
 namespace artwork
 {
 namespace
 {
 using juce::Colour;
 
-constexpr int width = 620, height = 305;
-const juce::Point<float> feedbackReel { 330.0f, 159.0f };  // centre of the feedback knob (295, 124, 70 x 70)
-const juce::Point<float> timeReel { 481.0f, 159.0f };      // centre of the delay-time knob (446, 124, 70 x 70)
+constexpr int width = layout::editorWidth, height = layout::editorHeight;
+const juce::Point<float> feedbackReel { layout::feedbackKnob.centreX(), layout::feedbackKnob.centreY() };
+const juce::Point<float> timeReel { layout::delayTimeKnob.centreX(), layout::delayTimeKnob.centreY() };
 
 struct ControlRow
 {
-    int sliderY;  // top of the 142 x 40 slider at x 48
+    int sliderY;  // top of the row's slider
     const char* caption;
     const char* lowEnd;
     const char* highEnd;
 };
 
-const ControlRow rows[] = { { 47, "Input Balance", "L", "R" },
-                            { 90, "L/R Cross", "Direct", "Ping Pong" },
-                            { 149, "Low Cut", "0", "500 Hz" },
-                            { 193, "High Cut", "20k", "500 Hz" },
-                            { 251, "Output", "Dry", "Wet" } };
+const ControlRow rows[] = { { layout::balanceSlider.y, "Input Balance", "L", "R" },
+                            { layout::pingPongSlider.y, "L/R Cross", "Direct", "Ping Pong" },
+                            { layout::lowCutSlider.y, "Low Cut", "0", "500 Hz" },
+                            { layout::highCutSlider.y, "High Cut", "20k", "500 Hz" },
+                            { layout::dryWetSlider.y, "Output", "Dry", "Wet" } };
 
 constexpr float trackLeft = 55.0f, trackRight = 183.0f;  // the sliders' thumb travel
 
@@ -204,22 +206,23 @@ const juce::Rectangle<float> labelArea { 238.0f, 44.0f, 302.0f, 70.0f };
 const juce::Rectangle<float> scopeWindow { 284.0f, 222.0f, 240.0f, 90.0f };
 
 // A faint graticule in the strip the oscilloscope draws in: its centre line
-// at the strip's middle (224 + 83 / 2) and a few divisions.
+// at the strip's middle and a few divisions.
 void drawScopeGraticule (juce::Graphics& g, Colour ink)
 {
-    const float top = 224.0f, mid = top + 41.5f;
+    constexpr auto strip = layout::oscilloscope;
+    const float left = (float) strip.x, top = (float) strip.y, w = (float) strip.width, mid = strip.centreY();
     for (int column = 1; column < 8; ++column)
     {
         g.setColour (ink.withAlpha (0.07f));
-        g.fillRect (286.0f + 236.0f * (float) column / 8.0f, top, 1.0f, 83.0f);
+        g.fillRect (left + w * (float) column / 8.0f, top, 1.0f, (float) strip.height);
     }
     for (float y : { mid - 26.0f, mid + 26.0f })
     {
         g.setColour (ink.withAlpha (0.07f));
-        g.fillRect (286.0f, y, 236.0f, 1.0f);
+        g.fillRect (left, y, w, 1.0f);
     }
     g.setColour (ink.withAlpha (0.16f));
-    g.fillRect (286.0f, mid - 0.5f, 236.0f, 1.0f);
+    g.fillRect (left, mid - 0.5f, w, 1.0f);
 }
 
 void drawScrew (juce::Graphics& g, juce::Point<float> c)

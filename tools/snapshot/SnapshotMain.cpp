@@ -3,6 +3,7 @@
 
 #include "BinaryData.h"
 #include "editor/AltLookAndFeel.h"
+#include "editor/Layout.h"
 #include "editor/Oscillo.h"
 #include "editor/VelmorAudioProcessorEditor.h"
 #include "editor/WelcomeGUI.h"
@@ -13,6 +14,8 @@
 
 namespace
 {
+juce::Rectangle<int> bounds (layout::Box box) { return { box.x, box.y, box.width, box.height }; }
+
 bool writePng (const juce::Image& image, const juce::File& file)
 {
     file.deleteFile();
@@ -54,7 +57,7 @@ bool writePictures (const juce::File& dir)
 // The welcome page over the editor's background.
 juce::Image welcomeSnapshot()
 {
-    juce::Image image (juce::Image::RGB, 620, 305, true);
+    juce::Image image (juce::Image::RGB, layout::editorWidth, layout::editorHeight, true);
     juce::Graphics g (image);
     g.drawImageAt (background(), 0, 0);
     AltLookAndFeel look;
@@ -71,7 +74,7 @@ juce::Image welcomeSnapshot()
 // The controls' drawing: both reels, linear sliders and the waveform strip.
 juce::Image controlsSnapshot()
 {
-    juce::Image image (juce::Image::RGB, 620, 305, true);
+    juce::Image image (juce::Image::RGB, layout::editorWidth, layout::editorHeight, true);
     juce::Graphics g (image);
     g.drawImageAt (background(), 0, 0);
 
@@ -81,24 +84,25 @@ juce::Image controlsSnapshot()
     juce::LookAndFeel::setDefaultLookAndFeel (&defaultLook);
 
     juce::Component root;
-    root.setSize (620, 305);
+    root.setSize (layout::editorWidth, layout::editorHeight);
     juce::Slider time (juce::Slider::RotaryVerticalDrag, juce::Slider::NoTextBox), feedback (juce::Slider::RotaryVerticalDrag, juce::Slider::NoTextBox);
     time.setLookAndFeel (&timeLook);
     feedback.setLookAndFeel (&feedbackLook);
-    time.setBounds (446, 124, 70, 70);
-    feedback.setBounds (295, 124, 70, 70);
+    time.setBounds (bounds (layout::delayTimeKnob));
+    feedback.setBounds (bounds (layout::feedbackKnob));
     time.setValue (0.3, juce::dontSendNotification);
     feedback.setValue (0.7, juce::dontSendNotification);
 
     const juce::uint32 colours[] = { 0xfffff200, 0xfffff200, 0xffff00a1, 0xffff00a1, 0xff00ff7c };
-    const int rows[] = { 47, 90, 149, 193, 251 };
+    const layout::Box rows[] = { layout::balanceSlider, layout::pingPongSlider, layout::lowCutSlider, layout::highCutSlider,
+                                 layout::dryWetSlider };
     juce::OwnedArray<juce::Slider> linear;
     for (int i = 0; i < 5; ++i)
     {
         auto* s = linear.add (new juce::Slider (juce::Slider::LinearHorizontal, juce::Slider::NoTextBox));
         s->setColour (juce::Slider::trackColourId, juce::Colour (colours[i]));
         s->setColour (juce::Slider::backgroundColourId, juce::Colour (0x00ffffff));
-        s->setBounds (48, rows[i], 142, 40);
+        s->setBounds (bounds (rows[i]));
         s->setRange (0.0, 1.0);
         s->setValue (0.2 + 0.15 * i, juce::dontSendNotification);
         root.addAndMakeVisible (s);
@@ -111,7 +115,7 @@ juce::Image controlsSnapshot()
         scope[1][(size_t) i].store (0.45f * std::sin ((float) i * 0.11f + 1.0f));
     }
     Oscillo oscillo (&scope, 512);
-    oscillo.setBounds (286, 224, 236, 83);
+    oscillo.setBounds (bounds (layout::oscilloscope));
 
     root.addAndMakeVisible (time);
     root.addAndMakeVisible (feedback);
@@ -147,7 +151,7 @@ juce::Image editorSnapshot (int background, bool withOptions)
     juce::MidiBuffer midi;
     processor.processBlock (block, midi);
 
-    juce::Image image (juce::Image::RGB, 620, 305, true);
+    juce::Image image (juce::Image::RGB, layout::editorWidth, layout::editorHeight, true);
     {
         std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditor());
         dynamic_cast<juce::Timer*> (editor.get())->timerCallback();
