@@ -1,5 +1,6 @@
 #include "EchoEngine.h"
 
+#include "BlockSlices.h"
 #include "Crossfade.h"
 #include "NoDenormals.h"
 
@@ -200,8 +201,7 @@ void EchoEngine::runEcho (const AudioBlock& block) noexcept
         updateSyncDelay();
 
     // Long blocks go through the whole pipeline in consecutive chunks.
-    for (int start = 0; start < block.numSamples; start += maxBlockChunk)
-        processChunk (block, start, std::min (maxBlockChunk, block.numSamples - start));
+    forEachSlice (block.numSamples, maxBlockChunk, [&] (int start, int length) { processChunk (block, start, length); });
 
     captureScope (block);
 }

@@ -12,4 +12,6 @@
 //
 // This file takes the place of the framework's own VST3 translation unit.
 
+#include "../engine/BlockSlices.h"
+
 #include "juce_vst3_client/juce_VST3_Wrapper.cpp"

@@ -59,13 +59,13 @@
         };
 
         auto slice = data;
-        for (Steinberg::int32 start = 0; start < data.numSamples; start += sliceLength)
+        selvane::forEachSlice (data.numSamples, sliceLength, [&] (Steinberg::int32 start, Steinberg::int32 length)
         {
-            slice.numSamples = jmin (sliceLength, data.numSamples - start);
+            slice.numSamples = length;
             slice.inputs = offsetBuses (data.inputs, data.numInputs, start, inputs, inputChannels);
             slice.outputs = offsetBuses (data.outputs, data.numOutputs, start, outputs, outputChannels);
             processAudio<FloatType> (slice);
             midiBuffer.clear();
-        }
+        });
     }
 

@@ -22,6 +22,7 @@
 
 #include <juce_audio_plugin_client/juce_audio_plugin_client_VST2.cpp>
 
+#include "../engine/BlockSlices.h"
 #include "../engine/VelmorAudioProcessor.h"
 
 #include <atomic>
@@ -159,14 +160,13 @@ void selvaneProcessReplacing (Vst2::AEffect* effect, float** inputs, float** out
 
     float* ins[64];
     float* outs[64];
-    for (int start = 0; start < numSamples; start += maximum)
-    {
+    selvane::forEachSlice (numSamples, maximum, [&] (int start, int length) {
         for (int c = 0; c < effect->numInputs; ++c)
             ins[c] = inputs[c] + start;
         for (int c = 0; c < effect->numOutputs; ++c)
             outs[c] = outputs[c] + start;
-        frameworkProcessReplacing (effect, ins, outs, juce::jmin (maximum, numSamples - start));
-    }
+        frameworkProcessReplacing (effect, ins, outs, length);
+    });
 }
 
 bool isCapabilityWeDoNotClaim (const void* text)
