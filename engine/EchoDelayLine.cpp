@@ -7,7 +7,6 @@
 #include <cmath>
 
 using selvane::glideTowards;
-using selvane::smoothTowards;
 
 namespace
 {
@@ -98,13 +97,13 @@ template <bool smooth>
 void filterEcho (FilterState& f, float delayed, const Targets& goals) noexcept
 {
     if constexpr (smooth)
-        f.highPassCoeff = smoothTowards (f.highPassCoeff, goals.highPass);
-    f.highPassState = flushSilence (f.highPassCoeff * (f.highPassState + delayed - f.highPassPrevInput));
+        f.highPassCoeff.next (goals.highPass);
+    f.highPassState = flushSilence (f.highPassCoeff.current * (f.highPassState + delayed - f.highPassPrevInput));
     f.highPassPrevInput = delayed;
 
     if constexpr (smooth)
-        f.lowPassCoeff = smoothTowards (f.lowPassCoeff, goals.lowPass);
-    f.lowPassState = flushSilence ((1.0f - f.lowPassCoeff) * f.highPassState + f.lowPassCoeff * f.lowPassState);
+        f.lowPassCoeff.next (goals.lowPass);
+    f.lowPassState = flushSilence ((1.0f - f.lowPassCoeff.current) * f.highPassState + f.lowPassCoeff.current * f.lowPassState);
 
     f.feedbackSample = f.lowPassState;
 }
@@ -119,17 +118,15 @@ bool isDelayAtRest (const RunningState& s, const Targets& goals) noexcept
 
 bool areFiltersAtRest (const FilterState& f, const Targets& goals) noexcept
 {
-    return selvane::isAtRest (f.highPassCoeff, goals.highPass) && selvane::isAtRest (f.lowPassCoeff, goals.lowPass);
+    return f.highPassCoeff.isAtRest (goals.highPass) && f.lowPassCoeff.isAtRest (goals.lowPass);
 }
 
 bool areControlsAtRest (const RunningState& s, const Targets& goals, bool stereo) noexcept
 {
-    using selvane::isAtRest;
-    const bool monoAtRest = isAtRest (s.feedbackCurrent, goals.feedback) && isAtRest (s.dryWetCurrent, goals.dryWet)
-                         && areFiltersAtRest (s.left, goals);
+    const bool monoAtRest = s.feedback.isAtRest (goals.feedback) && s.dryWet.isAtRest (goals.dryWet) && areFiltersAtRest (s.left, goals);
     if (! stereo)
         return monoAtRest;
-    return monoAtRest && isAtRest (s.pingPongCurrent, goals.pingPong) && areFiltersAtRest (s.right, goals);
+    return monoAtRest && s.pingPong.isAtRest (goals.pingPong) && areFiltersAtRest (s.right, goals);
 }
 } // namespace
 
@@ -198,25 +195,25 @@ void EchoDelayLine::runStereo (const float* inL, const float* inR, float* outL, 
     auto s = running;
     float* const bufferL = memoryL.get();
     float* const bufferR = memoryR.get();
-    auto mix = dryWetGainsFor (s.dryWetCurrent);
+    auto mix = dryWetGainsFor (s.dryWet.current);
 
     for (int i = 0; i < numSamples; ++i)
     {
         if constexpr (smooth)
-            s.pingPongCurrent = smoothTowards (s.pingPongCurrent, goals.pingPong);
+            s.pingPong.next (goals.pingPong);
 
         advanceWriteIndex (s);
 
         if constexpr (smooth)
-            s.feedbackCurrent = smoothTowards (s.feedbackCurrent, goals.feedback);
+            s.feedback.next (goals.feedback);
 
         // The loop gain scales what enters the memory, so the first echo
         // already has the loop gain's level.
         const float a = inL[i] + s.left.feedbackSample;
         const float b = inR[i] + s.right.feedbackSample;
-        const float p = s.pingPongCurrent;
-        bufferL[s.writeIndex] = s.feedbackCurrent * memoryInput (a * (1.0f - p) + b * p);
-        bufferR[s.writeIndex] = s.feedbackCurrent * memoryInput (b * (1.0f - p) + a * p);
+        const float p = s.pingPong.current;
+        bufferL[s.writeIndex] = s.feedback.current * memoryInput (a * (1.0f - p) + b * p);
+        bufferR[s.writeIndex] = s.feedback.current * memoryInput (b * (1.0f - p) + a * p);
 
         if constexpr (glide)
             glideDelay (s, goals.delay);
@@ -225,8 +222,8 @@ void EchoDelayLine::runStereo (const float* inL, const float* inR, float* outL, 
 
         if constexpr (smooth)
         {
-            s.dryWetCurrent = smoothTowards (s.dryWetCurrent, goals.dryWet);
-            mix = dryWetGainsFor (s.dryWetCurrent);
+            s.dryWet.next (goals.dryWet);
+            mix = dryWetGainsFor (s.dryWet.current);
         }
         outL[i] = clampTo (inL[i] * mix.dry + s.left.feedbackSample * mix.wet, outputLimit);
         outR[i] = clampTo (inR[i] * mix.dry + s.right.feedbackSample * mix.wet, outputLimit);
@@ -239,8 +236,13 @@ void EchoDelayLine::silence() noexcept
 {
     std::fill (memoryL.get(), memoryL.get() + bufferLength, 0.0f);
     std::fill (memoryR.get(), memoryR.get() + bufferLength, 0.0f);
-    running.left = FilterState { 0.0f, 0.0f, running.left.lowPassCoeff, 0.0f, 0.0f, running.left.highPassCoeff };
-    running.right = FilterState { 0.0f, 0.0f, running.right.lowPassCoeff, 0.0f, 0.0f, running.right.highPassCoeff };
+    for (auto* f : { &running.left, &running.right })
+    {
+        f->feedbackSample = 0.0f;
+        f->lowPassState = 0.0f;
+        f->highPassPrevInput = 0.0f;
+        f->highPassState = 0.0f;
+    }
 }
 
 void EchoDelayLine::processMono (const float* in, float* out, int numSamples) noexcept
@@ -262,17 +264,17 @@ void EchoDelayLine::runMono (const float* in, float* out, int numSamples, const 
 {
     auto s = running;
     float* const buffer = memoryL.get();
-    auto mix = dryWetGainsFor (s.dryWetCurrent);
+    auto mix = dryWetGainsFor (s.dryWet.current);
 
     for (int i = 0; i < numSamples; ++i)
     {
         advanceWriteIndex (s);
 
         if constexpr (smooth)
-            s.feedbackCurrent = smoothTowards (s.feedbackCurrent, goals.feedback);
+            s.feedback.next (goals.feedback);
 
         const float input = in[i];  // read before out[i] is written: in-place is safe
-        buffer[s.writeIndex] = s.feedbackCurrent * memoryInput (input + s.left.feedbackSample);
+        buffer[s.writeIndex] = s.feedback.current * memoryInput (input + s.left.feedbackSample);
 
         if constexpr (glide)
             glideDelay (s, goals.delay);
@@ -280,8 +282,8 @@ void EchoDelayLine::runMono (const float* in, float* out, int numSamples, const 
 
         if constexpr (smooth)
         {
-            s.dryWetCurrent = smoothTowards (s.dryWetCurrent, goals.dryWet);
-            mix = dryWetGainsFor (s.dryWetCurrent);
+            s.dryWet.next (goals.dryWet);
+            mix = dryWetGainsFor (s.dryWet.current);
         }
         out[i] = clampTo (s.left.feedbackSample * mix.wet + input * mix.dry, outputLimit);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Smoothing.h"
+
 #include <atomic>
 #include <memory>
 
@@ -43,9 +45,9 @@ public:
     float getDryWetTarget() const noexcept { return dryWetTarget.load (std::memory_order_relaxed); }
     float getLowPassCoefficientTarget() const noexcept { return lowPassCoeffTarget.load (std::memory_order_relaxed); }
     float getHighPassCoefficientTarget() const noexcept { return highPassCoeffTarget.load (std::memory_order_relaxed); }
-    float getFeedbackCurrent() const noexcept { return running.feedbackCurrent; }
-    float getLowPassCoefficientL() const noexcept { return running.left.lowPassCoeff; }
-    float getHighPassCoefficientL() const noexcept { return running.left.highPassCoeff; }
+    float getFeedbackCurrent() const noexcept { return running.feedback.current; }
+    float getLowPassCoefficientL() const noexcept { return running.left.lowPassCoeff.current; }
+    float getHighPassCoefficientL() const noexcept { return running.left.highPassCoeff.current; }
 
     // The targets as one block sees them.
     struct Targets
@@ -59,10 +61,10 @@ public:
     {
         float feedbackSample = 0.0f;  // last filtered delayed sample: the wet signal and the feedback
         float lowPassState = 0.0f;
-        float lowPassCoeff = 0.1f;
+        selvane::Smoother lowPassCoeff { 0.1f };
         float highPassPrevInput = 0.0f;
         float highPassState = 0.0f;
-        float highPassCoeff = 0.9f;
+        selvane::Smoother highPassCoeff { 0.9f };
     };
 
     // Everything the audio thread carries from sample to sample, apart from
@@ -74,9 +76,9 @@ public:
         int delayWhole = 10;        // whole samples of currentDelay
         float delayFraction = 0.0f; // and its fraction
         int writeIndex = 0;
-        float feedbackCurrent = 0.0f;
-        float pingPongCurrent = 0.0f;
-        float dryWetCurrent = 0.5f;
+        selvane::Smoother feedback { 0.0f };
+        selvane::Smoother pingPong { 0.0f };
+        selvane::Smoother dryWet { 0.5f };
         FilterState left, right;
     };
 
