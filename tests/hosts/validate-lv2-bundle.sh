@@ -3,9 +3,10 @@
 # error in it, and lv2info shows what hosts file and list the plug-in by: a
 # delay plug-in by its maker, with a licence and the nine parameters as
 # control ports at their defaults.
-#   validate-lv2-bundle.sh BUNDLE URI
+#   validate-lv2-bundle.sh BUNDLE URI SELVANE_RENDER
+# (the renderer lists the parameters' names and defaults).
 set -u
-bundle="$1"; uri="$2"
+bundle="$1"; uri="$2"; render="$3"
 status=0
 fail() { echo "FAIL: $*"; status=1; }
 
@@ -41,9 +42,10 @@ grep -q 'lv2:minorVersion 110 ;' "$bundle/dsp.ttl" || fail "minor version is not
 grep -q 'lv2:microVersion 0 ;' "$bundle/dsp.ttl" || fail "micro version is not 0"
 
 # Each parameter is a control input port with its default, as lv2info lists it.
+parameters=$("$render" --list-parameters) || { echo "FAIL: $render --list-parameters"; exit 1; }
+[ "$(printf '%s\n' "$parameters" | wc -l)" -eq 9 ] || fail "expected nine parameters, got: $parameters"
 index=9
-for pair in DelayTime=0 DelayFeedback=0.5 Mode=0.33 Balance=0.5 PingPong=0 HighCut=0 LowCut=0 DryWet=0.5 Gain=0.9; do
-  symbol=${pair%%=*}; default=${pair#*=}
+while read -r symbol default; do
   block=$(printf '%s\n' "$info" | awk -v p="Port $index:" '$0 ~ p { on = 1; next } /^\tPort [0-9]+:/ { on = 0 } on')
   printf '%s\n' "$block" | grep -q "Symbol: *$symbol\$" || { fail "port $index is not $symbol"; continue; }
   printf '%s\n' "$block" | grep -q 'ControlPort' || fail "$symbol is not a control port"
@@ -51,6 +53,6 @@ for pair in DelayTime=0 DelayFeedback=0.5 Mode=0.33 Balance=0.5 PingPong=0 HighC
   awk -v d="$(printf '%s\n' "$block" | sed -n 's/.*Default: *//p')" -v e="$default" 'BEGIN { exit !(d + 0 == e + 0) }' \
     || fail "$symbol default is not $default"
   index=$((index + 1))
-done
+done <<<"$parameters"
 
 exit $status

@@ -1,5 +1,6 @@
 // selvane-render, run as a user would: real files in, real files out.
 
+#include "ParameterTable.h"
 #include "support/AudioTestHelpers.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
@@ -244,4 +245,20 @@ TEST_F (RenderTool, HelpListsTheOptions)
     EXPECT_EQ (result.exitCode, 0);
     for (const char* option : { "--set", "--block", "--rate", "--tail", "--channels", "--bits", "--demo" })
         EXPECT_TRUE (result.output.contains (option)) << option;
+}
+
+// Scripts that drive hosts read the parameters' names and defaults from here.
+TEST_F (RenderTool, ListsEachParameterWithItsDefault)
+{
+    const auto result = runRender ({ "--list-parameters" });
+    EXPECT_EQ (result.exitCode, 0);
+    const auto lines = juce::StringArray::fromLines (result.output.trim());
+    ASSERT_EQ (lines.size(), selvane::numParameters) << result.output;
+    for (int i = 0; i < selvane::numParameters; ++i)
+    {
+        const auto fields = juce::StringArray::fromTokens (lines[i], " ", "");
+        ASSERT_EQ (fields.size(), 2) << lines[i];
+        EXPECT_EQ (fields[0], selvane::parameterTable[(size_t) i].name);
+        EXPECT_EQ (fields[1].getFloatValue(), selvane::parameterTable[(size_t) i].defaultValue) << lines[i];
+    }
 }

@@ -320,7 +320,12 @@ int main (int argc, char* argv[])
 
     if (parsed.options.showHelp)
     {
-        std::fputs (renderUsage(), stdout);
+        std::fputs (renderUsage().c_str(), stdout);
+        return 0;
+    }
+    if (parsed.options.listParameters)
+    {
+        std::fputs (parameterListing().c_str(), stdout);
         return 0;
     }
     if (! parsed.error.empty())

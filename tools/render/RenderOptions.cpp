@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <strings.h>
 
@@ -46,7 +47,19 @@ std::string parameterNameList()
 }
 } // namespace
 
-const char* renderUsage()
+std::string parameterListing()
+{
+    std::string listing;
+    char line[96];
+    for (const auto& info : selvane::parameterTable)
+    {
+        std::snprintf (line, sizeof (line), "%s %g\n", info.name, (double) info.defaultValue);
+        listing += line;
+    }
+    return listing;
+}
+
+std::string renderUsage()
 {
     return "usage: selvane-render [options] INPUT.wav OUTPUT.wav\n"
            "       selvane-render --demo [options] OUTPUT.wav\n"
@@ -55,8 +68,7 @@ const char* renderUsage()
            "\n"
            "options:\n"
            "  --set NAME=VALUE    set a parameter to a normalised value 0..1 (repeatable, applied in order);\n"
-           "                      NAME is one of DelayTime, DelayFeedback, Mode, Balance, PingPong,\n"
-           "                      HighCut, LowCut, DryWet, Gain (any case)\n"
+           "                      NAME is a parameter's name, in any case (see --list-parameters)\n"
            "  --block N           host block size in samples (default 512)\n"
            "  --rate HZ           sample rate of the demo phrase (default 48000; --demo only)\n"
            "  --tail SECONDS      render this long after the input ends (default: until the output\n"
@@ -72,6 +84,7 @@ const char* renderUsage()
            "                      shortest length to the one set while the input plays (by default\n"
            "                      silence is run through first until the delay has settled)\n"
            "  --demo              render a short built-in phrase instead of an input file\n"
+           "  --list-parameters   list the parameters' names and default values, one per line\n"
            "  --help              show this text\n";
 }
 
@@ -99,6 +112,11 @@ ParseResult parseRenderOptions (const std::vector<std::string>& args)
         if (arg == "--help" || arg == "-h")
         {
             options.showHelp = true;
+            return result;
+        }
+        if (arg == "--list-parameters")
+        {
+            options.listParameters = true;
             return result;
         }
         if (arg == "--no-preroll")

@@ -9,6 +9,7 @@
 struct RenderOptions
 {
     bool showHelp = false;
+    bool listParameters = false;
     bool demo = false;
     std::string inputPath, outputPath;
     std::vector<std::pair<int, float>> parameterSettings;  // index, normalised value, in the order given
@@ -31,4 +32,7 @@ struct ParseResult
 
 ParseResult parseRenderOptions (const std::vector<std::string>& args);
 
-const char* renderUsage();
+std::string renderUsage();
+
+// One line per parameter, in index order: its name and its default value.
+std::string parameterListing();
