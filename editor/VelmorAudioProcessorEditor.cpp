@@ -105,8 +105,6 @@ void setButtonPictures (juce::ImageButton& button, const juce::Image& normalAndO
 // The parameters' controls in the order the editor examines them.
 constexpr std::array<int, numParameters> examinationOrder { kHighCut, kDelayTime, kDelayFeedback, kPingPong, kLowCut,
                                                             kDryWet,  kBalance,   kGain,          kMode };
-
-constexpr float modeButtonValues[] = { 0.0f, 0.33f, 0.66f, 1.0f };
 } // namespace
 
 juce::AudioProcessorEditor* VelmorAudioProcessor::createEditor()
@@ -384,7 +382,7 @@ void VelmorAudioProcessorEditor::buttonClicked (juce::Button* button)
             continue;
         // The buttons toggle themselves; the lit one clicked again stays lit.
         if (button->getToggleState())
-            processor.setParameterNotifyingHost (kMode, modeButtonValues[mode]);
+            processor.setParameterNotifyingHost (kMode, modeButtonValues[(size_t) mode]);
         else
             button->setToggleState (true, juce::dontSendNotification);
         return;

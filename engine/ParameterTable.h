@@ -77,6 +77,9 @@ struct ModeRange
     float minSeconds, maxSeconds;
 };
 
+// The "Mode" values the editor's four mode buttons send, by mode.
+constexpr std::array<float, 4> modeButtonValues { 0.0f, 0.33f, 0.66f, 1.0f };
+
 // Ranges of the three fixed modes; sync mode keeps whichever range was last in force.
 constexpr std::array<ModeRange, 3> fixedModeRanges { { { 0.005f, 0.1f }, { 0.1f, 1.0f }, { 1.0f, 3.0f } } };
 

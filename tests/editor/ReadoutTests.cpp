@@ -1,4 +1,5 @@
 #include "editor/Readouts.h"
+#include "engine/ParameterUnits.h"
 
 #include <gtest/gtest.h>
 
@@ -61,3 +62,49 @@ TEST (ModeRangeReadout, NamesEachModesShortestAndLongestDelay)
         EXPECT_EQ (texts.longest, expected[mode].second) << "mode " << mode;
     }
 }
+
+// A value written with its unit reads back in the editor as written.
+struct WrittenCase
+{
+    int parameter;
+    const char* text;
+    int mode;
+    const char* readout;
+};
+
+class WrittenValueReadout : public ::testing::TestWithParam<WrittenCase>
+{
+};
+
+TEST_P (WrittenValueReadout, ReadsAsWritten)
+{
+    const auto c = GetParam();
+    const auto value = selvane::parseParameterValue (c.parameter, c.text, c.mode);
+    ASSERT_EQ (value.error, "") << c.text;
+    const float x = value.normalised;
+    const int mode = value.modeFirst ? selvane::modeSync : c.mode;
+    juce::String text;
+    switch (c.parameter)
+    {
+        case selvane::kDelayTime:
+            text = readouts::delayTime (mode, mode == selvane::modeSync ? 1.0f : selvane::fixedModeSeconds (x, selvane::fixedModeRanges[(size_t) mode]), x);
+            break;
+        case selvane::kDelayFeedback: text = readouts::feedback (x); break;
+        case selvane::kGain:          text = readouts::gain (x); break;
+        case selvane::kHighCut:       text = readouts::highCut (x); break;
+        default:                      text = readouts::percent (x); break;
+    }
+    EXPECT_EQ (text, c.readout) << c.text;
+}
+
+// (The low cut's read-out shows the panel's printed 0..500 Hz scale, not the
+// corner: "LowCut=120Hz" sets the corner at 120 Hz, checked in the engine's tests.)
+INSTANTIATE_TEST_SUITE_P (
+    Units, WrittenValueReadout,
+    ::testing::Values (WrittenCase { selvane::kHighCut, "5kHz", 1, "5.0 kHz" }, WrittenCase { selvane::kHighCut, "800Hz", 1, "800 Hz" },
+                       WrittenCase { selvane::kDelayFeedback, "60%", 1, "60 %" }, WrittenCase { selvane::kGain, "-6dB", 1, "-6 dB" },
+                       WrittenCase { selvane::kGain, "3dB", 1, "3 dB" }, WrittenCase { selvane::kPingPong, "100%", 1, "100 %" },
+                       WrittenCase { selvane::kBalance, "25%", 1, "25 %" }, WrittenCase { selvane::kDryWet, "30%", 1, "30 %" },
+                       WrittenCase { selvane::kDelayTime, "80ms", 0, "80 ms" }, WrittenCase { selvane::kDelayTime, "375ms", 1, "0.38 s" },
+                       WrittenCase { selvane::kDelayTime, "1.2s", 2, "1.20 s" }, WrittenCase { selvane::kDelayTime, "1/8d", 1, "1/8d" },
+                       WrittenCase { selvane::kDelayTime, "1/16t", 0, "1/16t" }));

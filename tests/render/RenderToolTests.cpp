@@ -1,6 +1,8 @@
 // selvane-render, run as a user would: real files in, real files out.
 
+#include "FactoryPresets.h"
 #include "ParameterTable.h"
+#include "engine/VelmorAudioProcessor.h"
 #include "support/AudioTestHelpers.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
@@ -228,7 +230,14 @@ INSTANTIATE_TEST_SUITE_P (
     ::testing::Values (BadCommand { "missing input", { "/nonexistent/in.wav", "OUT" }, "no such file" },
                        BadCommand { "not a WAV", { "TEXT", "OUT" }, "is not a WAV file" },
                        BadCommand { "unknown parameter", { "--set", "Feedback=0.5", "IN", "OUT" }, "unknown parameter 'Feedback'" },
-                       BadCommand { "value not a number", { "--set", "Gain=loud", "IN", "OUT" }, "not a number" },
+                       BadCommand { "value not a number", { "--set", "Gain=loud", "IN", "OUT" }, "Gain wants a value in dB, got 'loud'" },
+                       BadCommand { "normalised value beyond 1", { "--set", "DryWet=1.5", "IN", "OUT" }, "DryWet 1.5 is outside 0 .. 1" },
+                       BadCommand { "delay longer than the mode", { "--set", "Mode=long", "--set", "DelayTime=4s", "IN", "OUT" },
+                                    "DelayTime 4 s is longer than the long mode's 3 s" },
+                       BadCommand { "delay beyond the preset's mode", { "--preset", "Slapback", "--set", "DelayTime=200ms", "IN", "OUT" },
+                                    "DelayTime 200 ms is longer than the short mode's 100 ms" },
+                       BadCommand { "corner out of range", { "--set", "HighCut=30kHz", "IN", "OUT" }, "HighCut 30 kHz is outside 500 Hz .. 20 kHz" },
+                       BadCommand { "unknown preset", { "--preset", "Nowhere", "IN", "OUT" }, "no factory preset or preset file 'Nowhere'" },
                        BadCommand { "output is the input", { "IN", "IN" }, "must not be the input" },
                        BadCommand { "unwritable output", { "IN", "NODIR" }, "cannot write" },
                        BadCommand { "bad block size", { "--block", "0", "IN", "OUT" }, "--block" },
@@ -260,5 +269,67 @@ TEST_F (RenderTool, ListsEachParameterWithItsDefault)
         ASSERT_EQ (fields.size(), 2) << lines[i];
         EXPECT_EQ (fields[0], selvane::parameterTable[(size_t) i].name);
         EXPECT_EQ (fields[1].getFloatValue(), selvane::parameterTable[(size_t) i].defaultValue) << lines[i];
+    }
+}
+
+// Every factory preset, by name, sets the nine parameters its document holds.
+TEST_F (RenderTool, EachFactoryPresetSetsItsParameters)
+{
+    const auto in = writeWav ("in.wav", impulse (2, 64, 0, 0.5f), 8000.0, 16);
+    for (const auto& preset : selvane::factoryPresets)
+    {
+        const auto out = dir.getChildFile ("out.wav"), state = dir.getChildFile ("state.bin");
+        const auto result = runRender ({ "--preset", preset.name, "--tail", "0", "--save-state", state.getFullPathName(),
+                                         in.getFullPathName(), out.getFullPathName() });
+        ASSERT_EQ (result.exitCode, 0) << preset.name << ": " << result.output;
+
+        VelmorAudioProcessor rendered;
+        juce::MemoryBlock saved;
+        ASSERT_TRUE (state.loadFileAsData (saved));
+        rendered.setStateInformation (saved.getData(), (int) saved.getSize());
+
+        const auto document = juce::parseXML (preset.document);
+        ASSERT_NE (document, nullptr) << preset.name;
+        int found = 0;
+        for (const auto* element : document->getChildIterator())
+            for (int index = 0; index < selvane::numParameters; ++index)
+                if (element->getTagName() == selvane::parameterTable[(size_t) index].stateTag)
+                {
+                    EXPECT_EQ (rendered.getParameter (index), (float) element->getAllSubText().getDoubleValue())
+                        << preset.name << " " << selvane::parameterTable[(size_t) index].name;
+                    ++found;
+                }
+        EXPECT_EQ (found, selvane::numParameters) << preset.name << " holds every parameter";
+    }
+}
+
+// Values with units sound exactly like the normalised values they stand for.
+TEST_F (RenderTool, ValuesWithUnitsSoundLikeTheirNormalisedValues)
+{
+    const auto in = writeWav ("in.wav", impulse (2, 4000, 0, 0.5f), 8000.0, 16);
+    struct Pair
+    {
+        juce::StringArray withUnits, normalised;
+    };
+    const Pair pairs[] = {
+        { { "--bpm", "128", "--set", "DelayTime=1/8d", "--set", "PingPong=100%" }, { "--bpm", "128", "--set", "Mode=1", "--set", "DelayTime=0.5416667", "--set", "PingPong=1" } },
+        { { "--set", "Mode=short", "--set", "DelayTime=52.5ms", "--set", "Gain=0dB" }, { "--set", "Mode=0", "--set", "DelayTime=0.5", "--set", "Gain=0.9" } },
+        { { "--set", "DelayFeedback=55%", "--set", "DryWet=100%" }, { "--set", "DelayFeedback=0.5", "--set", "DryWet=1" } },
+    };
+    for (const auto& pair : pairs)
+    {
+        juce::StringArray renders[2];
+        for (int which = 0; which < 2; ++which)
+        {
+            auto args = which == 0 ? pair.withUnits : pair.normalised;
+            const auto out = dir.getChildFile ("out" + juce::String (which) + ".wav");
+            args.addArray (juce::StringArray { "--tail", "1", in.getFullPathName(), out.getFullPathName() });
+            const auto result = runRender (args);
+            ASSERT_EQ (result.exitCode, 0) << args.joinIntoString (" ") << ": " << result.output;
+        }
+        juce::MemoryBlock a, b;
+        dir.getChildFile ("out0.wav").loadFileAsData (a);
+        dir.getChildFile ("out1.wav").loadFileAsData (b);
+        EXPECT_TRUE (a == b) << pair.withUnits.joinIntoString (" ");
     }
 }

@@ -4,6 +4,8 @@
 #include "DemoPhrase.h"
 #include "RenderOptions.h"
 
+#include "FactoryPresets.h"
+#include "engine/ParameterUnits.h"
 #include "engine/SavedState.h"
 #include "engine/VelmorAudioProcessor.h"
 
@@ -125,6 +127,39 @@ juce::MemoryBlock readStateFile (const std::string& path)
     return selvane::wrapStateDocument (text);
 }
 
+// A factory preset by name or file name (any case), or a preset file: its
+// document without the leading comment that names and describes it.
+juce::MemoryBlock presetState (const std::string& nameOrPath)
+{
+    for (const auto& preset : selvane::factoryPresets)
+        if (juce::String (preset.name).equalsIgnoreCase (juce::String (nameOrPath)) || juce::String (preset.symbol).equalsIgnoreCase (juce::String (nameOrPath)))
+            return selvane::wrapStateDocument (preset.document);
+
+    const auto file = fileFromArgument (nameOrPath);
+    if (! file.existsAsFile())
+        throw RenderError { "no factory preset or preset file '" + nameOrPath + "' (see --list-presets)" };
+    auto text = file.loadFileAsString().trim();
+    while (text.startsWith ("<!--"))
+        text = text.fromFirstOccurrenceOf ("-->", false, false).trim();
+    if (juce::parseXML (text) == nullptr)
+        throw RenderError { nameOrPath + " is not a preset (a state document)" };
+    return selvane::wrapStateDocument (text);
+}
+
+// Each --set in order; a delay time in seconds is read in the mode in force then.
+void applySettings (VelmorAudioProcessor& processor, const std::vector<std::pair<int, std::string>>& settings)
+{
+    for (const auto& [index, text] : settings)
+    {
+        const auto value = selvane::parseParameterValue (index, text, processor.delayMode.load());
+        if (! value.error.empty())
+            throw RenderError { value.error };
+        if (value.modeFirst)
+            processor.setParameter (selvane::kMode, *value.modeFirst);
+        processor.setParameter (index, value.normalised);
+    }
+}
+
 void writeStateFile (VelmorAudioProcessor& processor, const std::string& path)
 {
     juce::MemoryBlock state;
@@ -235,8 +270,12 @@ int run (const RenderOptions& options)
         processor.setParameter (selvane::kPingPong, 0.7f);
         processor.setParameter (selvane::kHighCut, 0.3f);
     }
-    for (const auto& [index, value] : options.parameterSettings)
-        processor.setParameter (index, value);
+    if (! options.preset.empty())
+    {
+        const auto state = presetState (options.preset);
+        processor.setStateInformation (state.getData(), (int) state.getSize());
+    }
+    applySettings (processor, options.parameterSettings);
 
     if (options.preroll)
         settleOnSilence (processor, options.blockSize, numInputs, numOutputs);
@@ -326,6 +365,11 @@ int main (int argc, char* argv[])
     if (parsed.options.listParameters)
     {
         std::fputs (parameterListing().c_str(), stdout);
+        return 0;
+    }
+    if (parsed.options.listPresets)
+    {
+        std::fputs (presetListing().c_str(), stdout);
         return 0;
     }
     if (! parsed.error.empty())

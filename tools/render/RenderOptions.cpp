@@ -1,6 +1,8 @@
 #include "RenderOptions.h"
 
+#include "FactoryPresets.h"
 #include "engine/ParameterTable.h"
+#include "engine/ParameterUnits.h"
 
 #include <cerrno>
 #include <cmath>
@@ -59,6 +61,14 @@ std::string parameterListing()
     return listing;
 }
 
+std::string presetListing()
+{
+    std::string listing;
+    for (const auto& preset : selvane::factoryPresets)
+        listing += std::string (preset.name) + ": " + preset.description + "\n";
+    return listing;
+}
+
 std::string renderUsage()
 {
     return "usage: selvane-render [options] INPUT.wav OUTPUT.wav\n"
@@ -67,8 +77,16 @@ std::string renderUsage()
            "Runs audio through the Selvane echo exactly as a host would.\n"
            "\n"
            "options:\n"
-           "  --set NAME=VALUE    set a parameter to a normalised value 0..1 (repeatable, applied in order);\n"
-           "                      NAME is a parameter's name, in any case (see --list-parameters)\n"
+           "  --set NAME=VALUE    set a parameter (repeatable, applied in order). NAME is a parameter's\n"
+           "                      name in any case (see --list-parameters); VALUE a normalised value\n"
+           "                      0..1 or a value with its unit:\n"
+           "                        DelayTime=375ms, DelayTime=1.2s (within the mode in force),\n"
+           "                        DelayTime=1/8d (a note: switches to the synced mode),\n"
+           "                        Mode=short|medium|long|sync, DelayFeedback=60% (up to 110%),\n"
+           "                        PingPong=100%, Balance=25%, DryWet=30%, HighCut=5kHz, LowCut=120Hz,\n"
+           "                        Gain=-6dB\n"
+           "  --preset NAME|FILE  start from a factory preset (see --list-presets) or a preset file\n"
+           "                      (after --state, before --set)\n"
            "  --block N           host block size in samples (default 512)\n"
            "  --rate HZ           sample rate of the demo phrase (default 48000; --demo only)\n"
            "  --tail SECONDS      render this long after the input ends (default: until the output\n"
@@ -85,6 +103,7 @@ std::string renderUsage()
            "                      silence is run through first until the delay has settled)\n"
            "  --demo              render a short built-in phrase instead of an input file\n"
            "  --list-parameters   list the parameters' names and default values, one per line\n"
+           "  --list-presets      list the factory presets\n"
            "  --help              show this text\n";
 }
 
@@ -119,6 +138,11 @@ ParseResult parseRenderOptions (const std::vector<std::string>& args)
             options.listParameters = true;
             return result;
         }
+        if (arg == "--list-presets")
+        {
+            options.listPresets = true;
+            return result;
+        }
         if (arg == "--no-preroll")
         {
             options.preroll = false;
@@ -144,10 +168,12 @@ ParseResult parseRenderOptions (const std::vector<std::string>& args)
                 const auto index = parameterIndexNamed (name);
                 if (! index)
                     return fail ("unknown parameter '" + name + "' (known: " + parameterNameList() + ")");
-                const auto number = parseNumber (value->substr (equals + 1));
-                if (! number)
-                    return fail ("value of " + name + " is not a number: '" + value->substr (equals + 1) + "'");
-                options.parameterSettings.emplace_back (*index, (float) *number);
+                // The form now; a delay time in seconds against the mode in force when it is applied.
+                const auto text = value->substr (equals + 1);
+                const auto parsed = selvane::parseParameterValue (*index, text, -1);
+                if (! parsed.error.empty())
+                    return fail (parsed.error);
+                options.parameterSettings.emplace_back (*index, text);
             }
             else if (arg == "--block")
             {
@@ -205,6 +231,8 @@ ParseResult parseRenderOptions (const std::vector<std::string>& args)
             }
             else if (arg == "--state")
                 options.statePath = *value;
+            else if (arg == "--preset")
+                options.preset = *value;
             else if (arg == "--save-state")
                 options.saveStatePath = *value;
             else

@@ -10,9 +10,11 @@ struct RenderOptions
 {
     bool showHelp = false;
     bool listParameters = false;
+    bool listPresets = false;
+    std::string preset;                                    // a factory preset's name, or a preset file
     bool demo = false;
     std::string inputPath, outputPath;
-    std::vector<std::pair<int, float>> parameterSettings;  // index, normalised value, in the order given
+    std::vector<std::pair<int, std::string>> parameterSettings;  // index and value as written, in the order given
     int blockSize = 512;
     double demoRate = 48000.0;
     std::optional<double> tailSeconds;                     // none: until the echoes have died away
@@ -36,3 +38,6 @@ std::string renderUsage();
 
 // One line per parameter, in index order: its name and its default value.
 std::string parameterListing();
+
+// One line per factory preset: its name and what it is for.
+std::string presetListing();
