@@ -302,5 +302,21 @@ selvane_mend(lv2_text
         return values;
     }();]] ${lv2_client})
 
+# The factory bank as the bundle's presets, in place of JUCE's one program
+# preset (which changed nothing): each sets the nine parameters' ports to the
+# values the processor reads from the preset's document.
+selvane_mend(lv2_text
+[[        for (auto i = 0, end = proc.getNumPrograms(); i < end; ++i)
+        {
+            os << "<" << getPresetUri (i) << ">\n"
+                  "\ta pset:Preset ;\n"
+                  "\tlv2:appliesTo <" JucePlugin_LV2URI "> ;\n"
+                  "\trdfs:label \"" << proc.getProgramName (i) << "\" ;\n"
+                  "\tstate:state [ <" << JucePluginLV2UriProgram << "> \"" << i << "\"^^xsd:int ; ] .\n"
+                  "\n";
+        }]]
+[[        selvane::writeFactoryPresets (os, proc);]] ${lv2_client})
+
 selvane_write_if_changed(${SELVANE_GENERATED_DIR}/juce_lv2_client/juce_LV2_Client.cpp "${lv2_text}")
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_FILE} ${CMAKE_CURRENT_LIST_DIR}/ParameterPorts.inl ${lv2_client})
+
