@@ -22,6 +22,7 @@
 
 #include <juce_audio_plugin_client/juce_audio_plugin_client_VST2.cpp>
 
+#include "PluginIdentity.h"
 #include "../engine/BlockSlices.h"
 #include "../engine/VelmorAudioProcessor.h"
 
@@ -31,8 +32,8 @@
 
 namespace
 {
-constexpr juce::int32 vstVersionNumber = ((JucePlugin_VersionCode >> 16) & 0xff) * 100
-                                       + ((JucePlugin_VersionCode >> 8) & 0xff) * 10 + (JucePlugin_VersionCode & 0xff);
+constexpr juce::int32 vstVersionNumber = selvane::identity::vst2Version;
+static_assert (selvane::identity::versionCode == JucePlugin_VersionCode);
 
 // Which processor each open effect wraps, so the dispatcher and the audio
 // thread can reach it without a lock. A record is added when an instance is

@@ -3,6 +3,7 @@
 
 #include "HostTestSupport.h"
 #include "support/AudioTestHelpers.h"
+#include "support/PresetValues.h"
 
 #include <gtest/gtest.h>
 
@@ -465,4 +466,33 @@ int main (int argc, char** argv)
     const int result = RUN_ALL_TESTS();
     releaseFormatManager();
     return result;
+}
+
+// Each factory preset's .vstpreset, loaded the way VST3 hosts load preset
+// files, sets the nine parameters to the preset's values.
+TEST_P (Hosted, Vst3PresetFilesSetTheirParameters)
+{
+    if (juce::String (GetParam().name) != "VST3")
+        GTEST_SKIP() << ".vstpreset files are for VST3 hosts";
+
+    for (const auto& preset : selvane::factoryPresets)
+    {
+        auto p = load (GetParam());
+        ASSERT_NE (p, nullptr);
+        p->prepareToPlay (48000.0, 512);
+        juce::MemoryBlock data;
+        const juce::File file (juce::String (SELVANE_PRESET_FILES_DIR "/") + testing_support::presetFileName (preset, true));
+        ASSERT_TRUE (file.loadFileAsData (data)) << file.getFullPathName();
+        ASSERT_TRUE (juce::VST3PluginFormat::setStateFromVSTPresetFile (p.get(), data)) << preset.name;
+
+        const auto expected = testing_support::presetValues (preset);
+        for (int index = 0; index < selvane::numParameters; ++index)
+        {
+            auto* parameter = parameterNamed (*p, selvane::parameterTable[(size_t) index].name);
+            ASSERT_NE (parameter, nullptr);
+            EXPECT_NEAR (parameter->getValue(), *expected[(size_t) index], 1.0e-6)
+                << preset.name << " " << selvane::parameterTable[(size_t) index].name;
+        }
+        p->releaseResources();
+    }
 }

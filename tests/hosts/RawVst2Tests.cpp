@@ -1,6 +1,7 @@
 // Drives the built VST 2.x library the way the oldest hosts do: dlopen, the
 // exported entry point with our own host callback, and raw dispatcher calls.
 
+#include "support/PresetValues.h"
 #include "support/TestRandom.h"
 
 #include <pluginterfaces/vst2.x/aeffectx.h>
@@ -11,6 +12,8 @@
 #include <cmath>
 #include <cstring>
 #include <dlfcn.h>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -468,4 +471,45 @@ TEST_F (RawVst2, HostAutomationOfModeTellsTheHostOfTheDelayTime)
     EXPECT_EQ (automations[0].index, 0);
     EXPECT_EQ (automations[0].value, 0.5f);
     EXPECT_FLOAT_EQ (effect->getParameter (effect, 2), 0.66f);
+}
+
+// Each factory preset's .fxp, read as a host reads the file and handed to a
+// fresh instance through effSetChunk (a program chunk): the nine parameters
+// are the preset's, and what the instance saves back names them so.
+TEST_F (RawVst2, EachFactoryPresetFileLoadsThroughSetChunk)
+{
+    for (const auto& preset : selvane::factoryPresets)
+    {
+        const auto path = std::string (SELVANE_PRESET_FILES_DIR "/") + testing_support::presetFileName (preset, false);
+        std::ifstream file (path, std::ios::binary);
+        ASSERT_TRUE (file.good()) << path;
+        const std::vector<unsigned char> bytes ((std::istreambuf_iterator<char> (file)), std::istreambuf_iterator<char>());
+        ASSERT_GT (bytes.size(), 60u) << path;
+        const auto bigEndian = [&bytes] (size_t at) {
+            return (uint32_t) bytes[at] << 24 | (uint32_t) bytes[at + 1] << 16 | (uint32_t) bytes[at + 2] << 8 | bytes[at + 3];
+        };
+        EXPECT_EQ (std::string (bytes.begin(), bytes.begin() + 4), "CcnK");
+        EXPECT_EQ (bigEndian (4), bytes.size() - 8);
+        EXPECT_EQ (std::string (bytes.begin() + 8, bytes.begin() + 12), "FPCh") << "a chunk preset";
+        EXPECT_EQ (std::string (bytes.begin() + 16, bytes.begin() + 20), "OvSe") << "for this plug-in";
+        EXPECT_EQ (bigEndian (20), 110u);
+        EXPECT_STREQ (reinterpret_cast<const char*> (bytes.data() + 28), preset.name);
+        const auto chunkSize = bigEndian (56);
+        ASSERT_EQ (chunkSize, bytes.size() - 60);
+
+        ASSERT_NE (open(), nullptr);
+        dispatch (effOpen);
+        std::vector<unsigned char> chunk (bytes.begin() + 60, bytes.end());
+        dispatch (effSetChunk, 1, (t_fstPtrInt) chunk.size(), chunk.data());
+
+        const auto expected = testing_support::presetValues (preset);
+        for (int index = 0; index < selvane::numParameters; ++index)
+        {
+            ASSERT_TRUE (expected[(size_t) index].has_value()) << preset.name;
+            EXPECT_EQ (effect->getParameter (effect, index), *expected[(size_t) index])
+                << preset.name << " " << selvane::parameterTable[(size_t) index].name;
+        }
+        dispatch (effClose);
+        effect = nullptr;
+    }
 }
