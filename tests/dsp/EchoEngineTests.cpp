@@ -33,46 +33,31 @@ struct StereoBuffer
     float* pointers[2] {};
 };
 
-// The same script as the processor's golden render (tests/processor/GoldenRenderTests.cpp).
+// The golden render's script (support/GoldenRender.h) on the engine alone,
+// following a transport at 132 bpm in 3/8, at 44.1 kHz.
+struct EngineHost
+{
+    EngineHost (int insIn, int outsIn) : ins (insIn), outs (outsIn) { engine.setSampleRate (44100.0); }
+
+    void setParameter (int index, float value) { engine.setParameter (index, value); }
+    void setBpm (double bpm) { transport.bpm = bpm; }
+    void setSampleRate (double rate) { engine.setSampleRate (rate); }
+    void process (float* left, float* right, int size)
+    {
+        float* channels[] = { left, right };
+        engine.followTransport (transport);
+        engine.process ({ channels, 2, ins, outs, size });
+    }
+
+    EchoEngine engine;
+    Transport transport { 132.0, 8.0 };
+    int ins, outs;
+};
+
 uint64_t renderWithMovingParameters (int ins, int outs)
 {
-    EchoEngine engine;
-    engine.setSampleRate (44100.0);
-    Transport transport { 132.0, 8.0 };
-
-    TestRandom random (12345);
-    auto next = [&random] { return random.fraction(); };
-
-    Fnv1a hash;
-    StereoBuffer buffer (16384);
-    int t = 0;
-    for (int n = 0; n < 600; ++n)
-    {
-        const bool resting = n >= 200 && n < 300;
-        const int size = resting ? 16384 : n % 7 == 0 ? 1024 : 1 + (int) (next() * 700.0f);
-        for (int i = 0; i < size; ++i, ++t)
-        {
-            const float burst = (t % 9000) < 600 ? std::sin (0.05f * (float) t) : 0.0f;
-            buffer.left[(size_t) i] = 0.7f * burst;
-            buffer.right[(size_t) i] = 0.4f * burst * std::cos (0.001f * (float) t);
-        }
-
-        if (n % 5 == 0 && ! resting)
-            engine.setParameter ((int) (next() * 9.0f) % 9, next());
-        if (n % 50 == 0 && ! resting)
-            engine.setParameter (kMode, next());
-        if (n == 320)
-            transport.bpm = 90.0;
-        if (n == 450)
-            engine.setSampleRate (48000.0);
-
-        engine.followTransport (transport);
-        engine.process (buffer.block (ins, outs, size));
-        hash.add (buffer.left.data(), size);
-        if (outs == 2)
-            hash.add (buffer.right.data(), size);
-    }
-    return hash.value();
+    EngineHost host (ins, outs);
+    return runGoldenScript (host, outs);
 }
 
 // Runs silence until the delay has glided onto its target and the smoothers rest.
