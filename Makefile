@@ -5,7 +5,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all setup configure build check demo test bench install artwork snapshot sanitize fuzz soak windows clean
+.PHONY: all setup configure build check demo test bench bench-instructions install artwork snapshot sanitize fuzz soak windows clean
 
 all: build
 
@@ -63,6 +63,11 @@ sanitize: setup
 bench: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target selvane-bench
 	$(BUILD_DIR)/bench/selvane-bench
+
+# Instructions per frame of processBlock in each benchmark case, under callgrind.
+bench-instructions: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target selvane-instruction-count
+	bash scripts/bench-instructions.sh $(BUILD_DIR)
 
 # Redraws the editor's pictures into resources/ (identical bytes unless the drawing code changed).
 artwork: configure

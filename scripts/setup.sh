@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache
   juce-modules-source fst-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev valgrind
   xvfb x11-utils xdotool imagemagick fonts-roboto-unhinted
   jalv jackd2 ecasound sordi lv2-dev lilv-utils ardour
   clang libclang-rt-14-dev
