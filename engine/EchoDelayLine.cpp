@@ -6,6 +6,10 @@
 #include <algorithm>
 #include <cmath>
 
+#if defined(__SSE2__)
+ #include <emmintrin.h>
+#endif
+
 using selvane::glideTowards;
 
 namespace
@@ -180,6 +184,16 @@ void EchoDelayLine::processStereo (const float* inL, const float* inR, float* ou
     const bool glide = ! isDelayAtRest (running, goals);
     const bool smooth = ! areControlsAtRest (running, goals, true);
 
+#if defined(__SSE2__)
+    // Every control at rest: both channels in one register.
+    if (! smooth)
+    {
+        glide ? runStereoTwoLane<true> (inL, inR, outL, outR, numSamples, goals)
+              : runStereoTwoLane<false> (inL, inR, outL, outR, numSamples, goals);
+        return;
+    }
+#endif
+
     if (glide)
         smooth ? runStereo<true, true> (inL, inR, outL, outR, numSamples, goals)
                : runStereo<true, false> (inL, inR, outL, outR, numSamples, goals);
@@ -187,6 +201,121 @@ void EchoDelayLine::processStereo (const float* inL, const float* inR, float* ou
         smooth ? runStereo<false, true> (inL, inR, outL, outR, numSamples, goals)
                : runStereo<false, false> (inL, inR, outL, outR, numSamples, goals);
 }
+
+#if defined(__SSE2__)
+namespace
+{
+// Left in lane 0, right in lane 1. Each lane's arithmetic is the scalar
+// loop's, operation for operation and in the same order (and min/max with the
+// operands where the scalar code has them, so a NaN goes the same way): the
+// output is bit for bit the scalar one.
+__m128 lanes (float left, float right) noexcept { return _mm_unpacklo_ps (_mm_set_ss (left), _mm_set_ss (right)); }
+__m128 lanesAt (const float* left, const float* right, int index) noexcept
+{
+    return _mm_unpacklo_ps (_mm_load_ss (left + index), _mm_load_ss (right + index));
+}
+void storeLanes (__m128 v, float* left, float* right, int index) noexcept
+{
+    _mm_store_ss (left + index, v);
+    _mm_store_ss (right + index, _mm_shuffle_ps (v, v, _MM_SHUFFLE (1, 1, 1, 1)));
+}
+__m128 swapLanes (__m128 v) noexcept { return _mm_shuffle_ps (v, v, _MM_SHUFFLE (3, 2, 0, 1)); }
+
+// flushSilence on both lanes.
+__m128 flushSilenceLanes (__m128 x) noexcept
+{
+    const __m128 magnitude = _mm_and_ps (x, _mm_castsi128_ps (_mm_set1_epi32 (0x7fffffff)));
+    return _mm_andnot_ps (_mm_cmplt_ps (magnitude, _mm_set1_ps (silenceFloor)), x);
+}
+
+// memoryInput: max (-limit, value) as std::max has it, then min with the limit.
+__m128 memoryInputLanes (__m128 value) noexcept
+{
+    return _mm_min_ps (_mm_set1_ps (memoryInputLimit), _mm_max_ps (value, _mm_set1_ps (-memoryInputLimit)));
+}
+
+// clampTo: std::max (value, -limit), then std::min (that, limit).
+__m128 clampLanes (__m128 value, float limit) noexcept
+{
+    return _mm_min_ps (_mm_set1_ps (limit), _mm_max_ps (_mm_set1_ps (-limit), value));
+}
+
+struct FilterLanes
+{
+    __m128 feedbackSample, lowPassState, lowPassCoeff, highPassPrevInput, highPassState, highPassCoeff;
+};
+
+FilterLanes filterLanesOf (const RunningState& s) noexcept
+{
+    return { lanes (s.left.feedbackSample, s.right.feedbackSample),       lanes (s.left.lowPassState, s.right.lowPassState),
+             lanes (s.left.lowPassCoeff.current, s.right.lowPassCoeff.current),
+             lanes (s.left.highPassPrevInput, s.right.highPassPrevInput), lanes (s.left.highPassState, s.right.highPassState),
+             lanes (s.left.highPassCoeff.current, s.right.highPassCoeff.current) };
+}
+
+void storeFilterLanes (const FilterLanes& f, RunningState& s) noexcept
+{
+    const auto store = [] (__m128 v, float& left, float& right) {
+        left = _mm_cvtss_f32 (v);
+        right = _mm_cvtss_f32 (_mm_shuffle_ps (v, v, _MM_SHUFFLE (1, 1, 1, 1)));
+    };
+    store (f.feedbackSample, s.left.feedbackSample, s.right.feedbackSample);
+    store (f.lowPassState, s.left.lowPassState, s.right.lowPassState);
+    store (f.highPassPrevInput, s.left.highPassPrevInput, s.right.highPassPrevInput);
+    store (f.highPassState, s.left.highPassState, s.right.highPassState);
+}
+} // namespace
+
+// runStereo<glide, false> with the two channels in one register.
+template <bool glide>
+void EchoDelayLine::runStereoTwoLane (const float* inL, const float* inR, float* outL, float* outR, int numSamples,
+                                      const Targets& goals) noexcept
+{
+    auto s = running;
+    float* const bufferL = memoryL.get();
+    float* const bufferR = memoryR.get();
+    const auto mix = dryWetGainsFor (s.dryWet.current);
+    const __m128 dry = _mm_set1_ps (mix.dry), wet = _mm_set1_ps (mix.wet);
+    const float p = s.pingPong.current;
+    const __m128 keep = _mm_set1_ps (1.0f - p), cross = _mm_set1_ps (p);
+    const __m128 loopGain = _mm_set1_ps (s.feedback.current);
+    const __m128 one = _mm_set1_ps (1.0f);
+    auto f = filterLanesOf (s);
+    const __m128 lowPassTake = _mm_sub_ps (one, f.lowPassCoeff);
+
+    for (int i = 0; i < numSamples; ++i)
+    {
+        advanceWriteIndex (s);
+
+        const __m128 in = lanesAt (inL, inR, i);
+        const __m128 ab = _mm_add_ps (in, f.feedbackSample);
+        const __m128 mixed = _mm_add_ps (_mm_mul_ps (ab, keep), _mm_mul_ps (swapLanes (ab), cross));
+        storeLanes (_mm_mul_ps (loopGain, memoryInputLanes (mixed)), bufferL, bufferR, s.writeIndex);
+
+        if constexpr (glide)
+            glideDelay (s, goals.delay);
+
+        int index = s.writeIndex - s.delayWhole;
+        if (index < 0)
+            index += bufferLength;
+        const int older = index == 0 ? bufferLength - 1 : index - 1;
+        const __m128 fraction = _mm_set1_ps (s.delayFraction);
+        const __m128 delayed = _mm_add_ps (_mm_mul_ps (_mm_sub_ps (one, fraction), lanesAt (bufferL, bufferR, index)),
+                                           _mm_mul_ps (fraction, lanesAt (bufferL, bufferR, older)));
+
+        f.highPassState = flushSilenceLanes (
+            _mm_mul_ps (f.highPassCoeff, _mm_sub_ps (_mm_add_ps (f.highPassState, delayed), f.highPassPrevInput)));
+        f.highPassPrevInput = delayed;
+        f.lowPassState = flushSilenceLanes (_mm_add_ps (_mm_mul_ps (lowPassTake, f.highPassState), _mm_mul_ps (f.lowPassCoeff, f.lowPassState)));
+        f.feedbackSample = f.lowPassState;
+
+        storeLanes (clampLanes (_mm_add_ps (_mm_mul_ps (in, dry), _mm_mul_ps (f.feedbackSample, wet)), outputLimit), outL, outR, i);
+    }
+
+    storeFilterLanes (f, s);
+    running = s;
+}
+#endif
 
 template <bool glide, bool smooth>
 void EchoDelayLine::runStereo (const float* inL, const float* inR, float* outL, float* outR, int numSamples,
