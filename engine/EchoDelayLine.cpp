@@ -185,13 +185,14 @@ void EchoDelayLine::processStereo (const float* inL, const float* inR, float* ou
     const bool smooth = ! areControlsAtRest (running, goals, true);
 
 #if defined(__SSE2__)
-    // Every control at rest: both channels in one register.
-    if (! smooth)
-    {
-        glide ? runStereoTwoLane<true> (inL, inR, outL, outR, numSamples, goals)
-              : runStereoTwoLane<false> (inL, inR, outL, outR, numSamples, goals);
-        return;
-    }
+    // Both channels in one register.
+    if (glide)
+        smooth ? runStereoTwoLane<true, true> (inL, inR, outL, outR, numSamples, goals)
+               : runStereoTwoLane<true, false> (inL, inR, outL, outR, numSamples, goals);
+    else
+        smooth ? runStereoTwoLane<false, true> (inL, inR, outL, outR, numSamples, goals)
+               : runStereoTwoLane<false, false> (inL, inR, outL, outR, numSamples, goals);
+    return;
 #endif
 
     if (glide)
@@ -240,6 +241,20 @@ __m128 clampLanes (__m128 value, float limit) noexcept
     return _mm_min_ps (_mm_set1_ps (limit), _mm_max_ps (_mm_set1_ps (-limit), value));
 }
 
+// smoothTowards on both lanes: the gap in single precision, compared and
+// blended in double, stored back as a float, landing where the gap is small.
+__m128 smoothLanesTowards (__m128 current, __m128 target) noexcept
+{
+    const __m128d gap = _mm_cvtps_pd (_mm_sub_ps (current, target));
+    const __m128d magnitude = _mm_andnot_pd (_mm_set1_pd (-0.0), gap);
+    const __m128d moving = _mm_cmpgt_pd (magnitude, _mm_set1_pd (selvane::smoothingThreshold));
+    const __m128d blend = _mm_add_pd (_mm_mul_pd (_mm_set1_pd (selvane::smoothingKeep), _mm_cvtps_pd (current)),
+                                      _mm_mul_pd (_mm_set1_pd (selvane::smoothingTake), _mm_cvtps_pd (target)));
+    // The two 64-bit lane masks as two 32-bit ones.
+    const __m128 movingLanes = _mm_shuffle_ps (_mm_castpd_ps (moving), _mm_castpd_ps (moving), _MM_SHUFFLE (2, 2, 2, 0));
+    return _mm_or_ps (_mm_and_ps (movingLanes, _mm_cvtpd_ps (blend)), _mm_andnot_ps (movingLanes, target));
+}
+
 struct FilterLanes
 {
     __m128 feedbackSample, lowPassState, lowPassCoeff, highPassPrevInput, highPassState, highPassCoeff;
@@ -263,29 +278,41 @@ void storeFilterLanes (const FilterLanes& f, RunningState& s) noexcept
     store (f.lowPassState, s.left.lowPassState, s.right.lowPassState);
     store (f.highPassPrevInput, s.left.highPassPrevInput, s.right.highPassPrevInput);
     store (f.highPassState, s.left.highPassState, s.right.highPassState);
+    store (f.lowPassCoeff, s.left.lowPassCoeff.current, s.right.lowPassCoeff.current);
+    store (f.highPassCoeff, s.left.highPassCoeff.current, s.right.highPassCoeff.current);
 }
 } // namespace
 
-// runStereo<glide, false> with the two channels in one register.
-template <bool glide>
+// runStereo<glide, smooth> with the two channels in one register.
+template <bool glide, bool smooth>
 void EchoDelayLine::runStereoTwoLane (const float* inL, const float* inR, float* outL, float* outR, int numSamples,
                                       const Targets& goals) noexcept
 {
     auto s = running;
     float* const bufferL = memoryL.get();
     float* const bufferR = memoryR.get();
-    const auto mix = dryWetGainsFor (s.dryWet.current);
-    const __m128 dry = _mm_set1_ps (mix.dry), wet = _mm_set1_ps (mix.wet);
-    const float p = s.pingPong.current;
-    const __m128 keep = _mm_set1_ps (1.0f - p), cross = _mm_set1_ps (p);
-    const __m128 loopGain = _mm_set1_ps (s.feedback.current);
+    auto mix = dryWetGainsFor (s.dryWet.current);
+    __m128 dry = _mm_set1_ps (mix.dry), wet = _mm_set1_ps (mix.wet);
+    __m128 keep = _mm_set1_ps (1.0f - s.pingPong.current), cross = _mm_set1_ps (s.pingPong.current);
+    __m128 loopGain = _mm_set1_ps (s.feedback.current);
     const __m128 one = _mm_set1_ps (1.0f);
+    const __m128 highPassGoal = _mm_set1_ps (goals.highPass), lowPassGoal = _mm_set1_ps (goals.lowPass);
     auto f = filterLanesOf (s);
-    const __m128 lowPassTake = _mm_sub_ps (one, f.lowPassCoeff);
+    __m128 lowPassTake = _mm_sub_ps (one, f.lowPassCoeff);
 
     for (int i = 0; i < numSamples; ++i)
     {
+        if constexpr (smooth)
+        {
+            s.pingPong.next (goals.pingPong);
+            keep = _mm_set1_ps (1.0f - s.pingPong.current);
+            cross = _mm_set1_ps (s.pingPong.current);
+        }
+
         advanceWriteIndex (s);
+
+        if constexpr (smooth)
+            loopGain = _mm_set1_ps (s.feedback.next (goals.feedback));
 
         const __m128 in = lanesAt (inL, inR, i);
         const __m128 ab = _mm_add_ps (in, f.feedbackSample);
@@ -303,11 +330,25 @@ void EchoDelayLine::runStereoTwoLane (const float* inL, const float* inR, float*
         const __m128 delayed = _mm_add_ps (_mm_mul_ps (_mm_sub_ps (one, fraction), lanesAt (bufferL, bufferR, index)),
                                            _mm_mul_ps (fraction, lanesAt (bufferL, bufferR, older)));
 
+        if constexpr (smooth)
+            f.highPassCoeff = smoothLanesTowards (f.highPassCoeff, highPassGoal);
         f.highPassState = flushSilenceLanes (
             _mm_mul_ps (f.highPassCoeff, _mm_sub_ps (_mm_add_ps (f.highPassState, delayed), f.highPassPrevInput)));
         f.highPassPrevInput = delayed;
+        if constexpr (smooth)
+        {
+            f.lowPassCoeff = smoothLanesTowards (f.lowPassCoeff, lowPassGoal);
+            lowPassTake = _mm_sub_ps (one, f.lowPassCoeff);
+        }
         f.lowPassState = flushSilenceLanes (_mm_add_ps (_mm_mul_ps (lowPassTake, f.highPassState), _mm_mul_ps (f.lowPassCoeff, f.lowPassState)));
         f.feedbackSample = f.lowPassState;
+
+        if constexpr (smooth)
+        {
+            mix = dryWetGainsFor (s.dryWet.next (goals.dryWet));
+            dry = _mm_set1_ps (mix.dry);
+            wet = _mm_set1_ps (mix.wet);
+        }
 
         storeLanes (clampLanes (_mm_add_ps (_mm_mul_ps (in, dry), _mm_mul_ps (f.feedbackSample, wet)), outputLimit), outL, outR, i);
     }

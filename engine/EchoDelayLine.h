@@ -88,7 +88,7 @@ private:
     void runStereo (const float* inL, const float* inR, float* outL, float* outR, int numSamples, const Targets&) noexcept;
     template <bool glide, bool smooth>
     void runMono (const float* in, float* out, int numSamples, const Targets&) noexcept;
-    template <bool glide>
+    template <bool glide, bool smooth>
     void runStereoTwoLane (const float* inL, const float* inR, float* outL, float* outR, int numSamples, const Targets&) noexcept;
 
     // Targets, written by the processor from any thread.

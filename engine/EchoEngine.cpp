@@ -5,7 +5,12 @@
 #include "NoDenormals.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
+
+#if defined(__SSE2__)
+ #include <emmintrin.h>
+#endif
 
 namespace selvane
 {
@@ -28,6 +33,59 @@ float clipToFullScale (float sample) noexcept
 {
     const float number = sample == sample ? sample : 0.0f;
     return std::min (std::max (number, -1.0f), 1.0f);
+}
+
+// Four samples at a time where SSE2 is there: the same selections and
+// min/max (with the scalar code's operand order) as one sample at a time, so
+// the results are the same bits.
+#if defined(__SSE2__)
+__m128 clipLanesToFullScale (__m128 x) noexcept
+{
+    const __m128 number = _mm_and_ps (x, _mm_cmpeq_ps (x, x));
+    return _mm_min_ps (_mm_set1_ps (1.0f), _mm_max_ps (_mm_set1_ps (-1.0f), number));
+}
+
+// finiteOrZero on four samples.
+__m128 finiteLanesOrZero (__m128 x) noexcept
+{
+    const __m128 magnitude = _mm_and_ps (x, _mm_castsi128_ps (_mm_set1_epi32 (0x7fffffff)));
+    return _mm_and_ps (x, _mm_cmple_ps (magnitude, _mm_set1_ps (FLT_MAX)));
+}
+#endif
+
+void clipToFullScale (float* samples, int numSamples) noexcept
+{
+    int i = 0;
+#if defined(__SSE2__)
+    for (; i + 4 <= numSamples; i += 4)
+        _mm_storeu_ps (samples + i, clipLanesToFullScale (_mm_loadu_ps (samples + i)));
+#endif
+    for (; i < numSamples; ++i)
+        samples[i] = clipToFullScale (samples[i]);
+}
+
+void scrubNonFinite (float* samples, int numSamples) noexcept
+{
+    int i = 0;
+#if defined(__SSE2__)
+    for (; i + 4 <= numSamples; i += 4)
+        _mm_storeu_ps (samples + i, finiteLanesOrZero (_mm_loadu_ps (samples + i)));
+#endif
+    for (; i < numSamples; ++i)
+        samples[i] = finiteOrZero (samples[i]);
+}
+
+// The output gain at rest and the clip, in one pass.
+void scaleAndClip (float* samples, int numSamples, float gain) noexcept
+{
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128 g = _mm_set1_ps (gain);
+    for (; i + 4 <= numSamples; i += 4)
+        _mm_storeu_ps (samples + i, clipLanesToFullScale (_mm_mul_ps (_mm_loadu_ps (samples + i), g)));
+#endif
+    for (; i < numSamples; ++i)
+        samples[i] = clipToFullScale (samples[i] * gain);
 }
 
 // The same channels, over a shorter stretch from the block's start.
@@ -209,13 +267,10 @@ void EchoEngine::runEcho (const AudioBlock& block) noexcept
 void EchoEngine::processChunk (const AudioBlock& block, int start, int numSamples) noexcept
 {
     // A NaN or infinity from the host would live on in the delay memory for
-    // ever; it enters as silence instead.
-    for (int channel = 0; channel < block.numChannels; ++channel)
-    {
-        float* samples = block.channel (channel) + start;
-        for (int i = 0; i < numSamples; ++i)
-            samples[i] = finiteOrZero (samples[i]);
-    }
+    // ever; it enters as silence instead. With a stereo output the balance
+    // cleans what it reads, and the echo overwrites both channels.
+    for (int channel = block.numOutputs >= 2 ? 2 : 0; channel < block.numChannels; ++channel)
+        scrubNonFinite (block.channel (channel) + start, numSamples);
 
     if (block.numOutputs == 1)
     {
@@ -231,14 +286,7 @@ void EchoEngine::processChunk (const AudioBlock& block, int start, int numSample
                                  block.channel (0) + start, block.channel (1) + start, numSamples);
     }
 
-    applyOutputGain (block, start, numSamples);
-
-    for (int channel = 0; channel < block.numChannels; ++channel)
-    {
-        float* samples = block.channel (channel) + start;
-        for (int i = 0; i < numSamples; ++i)
-            samples[i] = clipToFullScale (samples[i]);
-    }
+    applyOutputGainAndClip (block, start, numSamples);
 }
 
 // Splits or folds the input according to "Balance": towards one side the
@@ -256,25 +304,51 @@ BalanceGains balanceGainsFor (float b) noexcept
     return { gains.first, gains.second };
 }
 
+// The input is cleaned of non-finite samples as it is read.
 template <bool smooth>
 void balanceLoop (Smoother& balance, float target, const float* in0, const float* in1, float* outL, float* outR,
                   int numSamples) noexcept
 {
     auto g = balanceGainsFor (balance.current);
-    for (int i = 0; i < numSamples; ++i)
+    int i = 0;
+#if defined(__SSE2__)
+    if constexpr (! smooth)
+    {
+        const __m128 left = _mm_set1_ps (g.left), right = _mm_set1_ps (g.right);
+        const __m128 leftOut = _mm_set1_ps (1.0f - g.left), rightOut = _mm_set1_ps (1.0f - g.right);
+        for (; i + 4 <= numSamples; i += 4)
+        {
+            const __m128 a = finiteLanesOrZero (_mm_loadu_ps (in0 + i));
+            if (in1 == nullptr)
+            {
+                _mm_storeu_ps (outL + i, _mm_mul_ps (a, left));
+                _mm_storeu_ps (outR + i, _mm_mul_ps (a, right));
+            }
+            else
+            {
+                const __m128 b = finiteLanesOrZero (_mm_loadu_ps (in1 + i));
+                _mm_storeu_ps (outL + i, _mm_add_ps (_mm_mul_ps (a, left), _mm_mul_ps (rightOut, b)));
+                _mm_storeu_ps (outR + i, _mm_add_ps (_mm_mul_ps (leftOut, a), _mm_mul_ps (right, b)));
+            }
+        }
+    }
+#endif
+    for (; i < numSamples; ++i)
     {
         if constexpr (smooth)
             g = balanceGainsFor (balance.next (target));
 
+        const float a = finiteOrZero (in0[i]);
         if (in1 == nullptr)
         {
-            outL[i] = in0[i] * g.left;
-            outR[i] = in0[i] * g.right;
+            outL[i] = a * g.left;
+            outR[i] = a * g.right;
         }
         else
         {
-            outL[i] = in0[i] * g.left + (1.0f - g.right) * in1[i];
-            outR[i] = (1.0f - g.left) * in0[i] + g.right * in1[i];
+            const float b = finiteOrZero (in1[i]);
+            outL[i] = a * g.left + (1.0f - g.right) * b;
+            outR[i] = (1.0f - g.left) * a + g.right * b;
         }
     }
 }
@@ -291,7 +365,8 @@ void EchoEngine::balanceInput (const float* in0, const float* in1, int numSample
 
 // The output gain follows the smoothing law but is decided once per block:
 // while it is moving, it keeps moving to the block's end without landing.
-void EchoEngine::applyOutputGain (const AudioBlock& block, int start, int numSamples) noexcept
+// Then every sample is clipped to full scale.
+void EchoEngine::applyOutputGainAndClip (const AudioBlock& block, int start, int numSamples) noexcept
 {
     const float target = gainTarget.load (relaxed);
 
@@ -303,16 +378,14 @@ void EchoEngine::applyOutputGain (const AudioBlock& block, int start, int numSam
             for (int channel = 0; channel < block.numChannels; ++channel)
                 block.channel (channel)[start + i] *= g;
         }
+        for (int channel = 0; channel < block.numChannels; ++channel)
+            clipToFullScale (block.channel (channel) + start, numSamples);
         return;
     }
 
     gain.landOn (target);
     for (int channel = 0; channel < block.numChannels; ++channel)
-    {
-        float* samples = block.channel (channel) + start;
-        for (int i = 0; i < numSamples; ++i)
-            samples[i] *= target;
-    }
+        scaleAndClip (block.channel (channel) + start, numSamples, target);
 }
 
 void EchoEngine::captureScope (const AudioBlock& block) noexcept
@@ -325,8 +398,17 @@ void EchoEngine::captureScope (const AudioBlock& block) noexcept
     for (int channel = 0; channel < channels; ++channel)
     {
         const float* samples = block.channel (channel);
-        for (int i = 0; i < count; ++i)
-            scopeBuffers[(size_t) channel][(size_t) i].store (samples[i], relaxed);
+        auto& scope = scopeBuffers[(size_t) channel];
+        int i = 0;
+        for (; i + 4 <= count; i += 4)  // four stores a turn: the loop's own cost shared out
+        {
+            scope[(size_t) i].store (samples[i], relaxed);
+            scope[(size_t) i + 1].store (samples[i + 1], relaxed);
+            scope[(size_t) i + 2].store (samples[i + 2], relaxed);
+            scope[(size_t) i + 3].store (samples[i + 3], relaxed);
+        }
+        for (; i < count; ++i)
+            scope[(size_t) i].store (samples[i], relaxed);
     }
 }
 

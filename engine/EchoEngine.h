@@ -103,7 +103,7 @@ private:
     void runEcho (const AudioBlock& block) noexcept;
     void processChunk (const AudioBlock& block, int start, int numSamples) noexcept;
     void balanceInput (const float* in0, const float* in1, int numSamples) noexcept;
-    void applyOutputGain (const AudioBlock& block, int start, int numSamples) noexcept;
+    void applyOutputGainAndClip (const AudioBlock& block, int start, int numSamples) noexcept;
     void captureScope (const AudioBlock& block) noexcept;
 
     void passInputThrough (const AudioBlock& block) const noexcept;
