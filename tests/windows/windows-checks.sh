@@ -44,7 +44,8 @@ case "$mode" in
     "$(dirname "$wine")/wineserver" -k 2>/dev/null; "$(dirname "$wine")/wineserver" -w 2>/dev/null || true
     # JUCE opens a hidden message window: give Wine an X server of its own.
     here="$(cd "$(dirname "$0")/../.." && pwd)"
-    timeout 150 "$here/scripts/with-xvfb.sh" "$wine" "$host" "$dll"
+    expected=$(awk -v b="windows-$arch" '$1 == b { print $2 }' "$here/tests/windows/output-hashes.txt")
+    timeout 150 "$here/scripts/with-xvfb.sh" "$wine" "$host" "$dll" $expected
     status=$?
     "$(dirname "$wine")/wineserver" -k 2>/dev/null || true
     exit $status
