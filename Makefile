@@ -61,8 +61,9 @@ sanitize: setup
 	JOBS=$(JOBS) bash scripts/sanitizer-tests.sh address
 
 bench: configure
-	cmake --build $(BUILD_DIR) -j $(JOBS) --target selvane-bench
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target selvane-bench selvane-instruction-count
 	$(BUILD_DIR)/bench/selvane-bench
+	bash scripts/bench-instructions.sh $(BUILD_DIR)
 
 # Instructions per frame of processBlock in each benchmark case, under callgrind.
 bench-instructions: configure
