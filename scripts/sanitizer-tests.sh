@@ -29,6 +29,7 @@ case "$kind" in
            selvane-raw-vst2-tests)
     cmake --build build-asan -j "$jobs" --target "${tests[@]}" selvane-render selvane-host-tests
     export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:abort_on_error=1"
+    export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan-suppressions.txt:print_suppressions=1"
     export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
     for t in "${tests[@]}"; do
       echo "== $t under AddressSanitizer + UBSan"
