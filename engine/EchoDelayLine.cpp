@@ -83,15 +83,27 @@ void advanceWriteIndex (RunningState& s) noexcept
         s.writeIndex = 0;
 }
 
-// The sample written `currentDelay` samples ago, blended towards the next
-// older one by the fractional part.
-float readDelayed (const float* memory, const RunningState& s) noexcept
+// Where the delayed sample is read: the sample written `delayWhole` samples
+// ago, and the next older one.
+struct DelayTap
+{
+    int index, older;
+};
+
+DelayTap delayTapOf (const RunningState& s) noexcept
 {
     int index = s.writeIndex - s.delayWhole;
     if (index < 0)
         index += EchoDelayLine::bufferLength;
-    const int older = index == 0 ? EchoDelayLine::bufferLength - 1 : index - 1;
-    return (1.0f - s.delayFraction) * memory[index] + s.delayFraction * memory[older];
+    return { index, index == 0 ? EchoDelayLine::bufferLength - 1 : index - 1 };
+}
+
+// The sample written `currentDelay` samples ago, blended towards the next
+// older one by the fractional part.
+float readDelayed (const float* memory, const RunningState& s) noexcept
+{
+    const auto tap = delayTapOf (s);
+    return (1.0f - s.delayFraction) * memory[tap.index] + s.delayFraction * memory[tap.older];
 }
 
 // High-pass, then low-pass; the low-pass output is both the wet signal and
@@ -322,13 +334,10 @@ void EchoDelayLine::runStereoTwoLane (const float* inL, const float* inR, float*
         if constexpr (glide)
             glideDelay (s, goals.delay);
 
-        int index = s.writeIndex - s.delayWhole;
-        if (index < 0)
-            index += bufferLength;
-        const int older = index == 0 ? bufferLength - 1 : index - 1;
+        const auto tap = delayTapOf (s);
         const __m128 fraction = _mm_set1_ps (s.delayFraction);
-        const __m128 delayed = _mm_add_ps (_mm_mul_ps (_mm_sub_ps (one, fraction), lanesAt (bufferL, bufferR, index)),
-                                           _mm_mul_ps (fraction, lanesAt (bufferL, bufferR, older)));
+        const __m128 delayed = _mm_add_ps (_mm_mul_ps (_mm_sub_ps (one, fraction), lanesAt (bufferL, bufferR, tap.index)),
+                                           _mm_mul_ps (fraction, lanesAt (bufferL, bufferR, tap.older)));
 
         if constexpr (smooth)
             f.highPassCoeff = smoothLanesTowards (f.highPassCoeff, highPassGoal);

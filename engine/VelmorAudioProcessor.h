@@ -7,7 +7,6 @@
 
 #include <array>
 #include <atomic>
-#include <vector>
 
 // The object a host drives for each inserted instance: the framework's face of
 // the echo engine (EchoEngine.h), which does all the arithmetic. Here are the
@@ -89,7 +88,6 @@ public:
     void unlearnAll();
 
     // For tests and tools: what the echo engine is being driven to.
-    const selvane::EchoEngine& getEngine() const noexcept { return engine; }
     const EchoDelayLine& getDelayLine() const noexcept { return engine.getDelayLine(); }
     float getCurrentSampleRate() const noexcept { return engine.getSampleRate(); }
     float getGainTarget() const noexcept { return engine.getGainTarget(); }

@@ -1,9 +1,9 @@
 // selvane-render, run as a user would: real files in, real files out.
 
-#include "FactoryPresets.h"
 #include "ParameterTable.h"
 #include "engine/VelmorAudioProcessor.h"
 #include "support/AudioTestHelpers.h"
+#include "support/PresetValues.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
@@ -288,18 +288,13 @@ TEST_F (RenderTool, EachFactoryPresetSetsItsParameters)
         ASSERT_TRUE (state.loadFileAsData (saved));
         rendered.setStateInformation (saved.getData(), (int) saved.getSize());
 
-        const auto document = juce::parseXML (preset.document);
-        ASSERT_NE (document, nullptr) << preset.name;
-        int found = 0;
-        for (const auto* element : document->getChildIterator())
-            for (int index = 0; index < selvane::numParameters; ++index)
-                if (element->getTagName() == selvane::parameterTable[(size_t) index].stateTag)
-                {
-                    EXPECT_EQ (rendered.getParameter (index), (float) element->getAllSubText().getDoubleValue())
-                        << preset.name << " " << selvane::parameterTable[(size_t) index].name;
-                    ++found;
-                }
-        EXPECT_EQ (found, selvane::numParameters) << preset.name << " holds every parameter";
+        const auto expected = testing_support::presetValues (preset);
+        for (int index = 0; index < selvane::numParameters; ++index)
+        {
+            ASSERT_TRUE (expected[(size_t) index].has_value()) << preset.name << " holds every parameter";
+            EXPECT_EQ (rendered.getParameter (index), *expected[(size_t) index])
+                << preset.name << " " << selvane::parameterTable[(size_t) index].name;
+        }
     }
 }
 

@@ -12,6 +12,7 @@
 #include <juce_core/juce_core.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace
 {
