@@ -1,16 +1,12 @@
 #include "AltLookAndFeel.h"
 
 #include "BinaryData.h"
+#include "Pictures.h"
 
 namespace
 {
 constexpr int filmstripFrameSize = 70;
 constexpr float filmstripLastFrame = 126.0f;
-
-juce::Image cachedImage (const char* data, int size)
-{
-    return juce::ImageCache::getFromMemory (data, size);
-}
 
 bool isHorizontal (juce::Slider::SliderStyle style)
 {
@@ -151,7 +147,7 @@ void AltLookAndFeel::drawLinearSlider (juce::Graphics& g, int x, int y, int widt
     const float cy = horizontal ? (float) y + (float) height * 0.5f : sliderPos;
     g.fillEllipse (cx - 5.75f, cy - 5.75f, 11.5f, 11.5f);
 
-    const auto ring = cachedImage (BinaryData::Bouton_slider_png, BinaryData::Bouton_slider_pngSize);
+    const auto ring = pictures::forContext (g, pictures::get (pictures::Id::sliderRing));
     const int ringX = horizontal ? (int) (cx - 10.0f) : (int) (cx - 10.0f + 1.0f);
     const int ringY = (int) (cy - 10.0f + 2.0f);
     g.drawImage (ring, ringX, ringY, 20, 20, 0, 0, ring.getWidth(), ring.getHeight());
@@ -170,16 +166,30 @@ int AltLookAndFeel::filmstripSourceRow (float position)
     return (int) (frame * 70.0);
 }
 
+// On a scaled screen the strip's 2x partner: the same frame, twice the pixels.
 void AltLookAndFeel::drawFilmstripFrame (juce::Graphics& g, const juce::Image& strip, float position, int width, int height)
 {
-    g.drawImage (strip, 0, 0, width, height, 0, filmstripSourceRow (position), filmstripFrameSize, filmstripFrameSize);
+    const auto drawn = pictures::forContext (g, strip);
+    const int k = pictures::sourceScale (drawn, strip);
+    g.drawImage (drawn, 0, 0, width, height, 0, filmstripSourceRow (position) * k, filmstripFrameSize * k, filmstripFrameSize * k);
+}
+
+// Image buttons (the mode tabs and the gear) draw their 2x partners on a
+// scaled screen, placed exactly where the 1x picture would go.
+void AltLookAndFeel::drawImageButton (juce::Graphics& g, juce::Image* image, int imageX, int imageY, int imageW, int imageH,
+                                      const juce::Colour& overlayColour, float imageOpacity, juce::ImageButton& button)
+{
+    if (image == nullptr)
+        return;
+    auto drawn = pictures::forContext (g, *image);
+    LookAndFeel_V3::drawImageButton (g, &drawn, imageX, imageY, imageW, imageH, overlayColour, imageOpacity, button);
 }
 
 //==============================================================================
 void AltLookAndFeelDelayTime::drawRotarySlider (juce::Graphics& g, int, int, int width, int height, float position, float,
                                                 float, juce::Slider& slider)
 {
-    drawFilmstripFrame (g, cachedImage (BinaryData::bouton_Time_png, BinaryData::bouton_Time_pngSize), position, width, height);
+    drawFilmstripFrame (g, pictures::get (pictures::Id::timeKnob), position, width, height);
     if (isLearnHighlighted (slider))
         drawLearnBrackets (g, 5.0f, (float) width, (float) height);
 }
@@ -187,7 +197,7 @@ void AltLookAndFeelDelayTime::drawRotarySlider (juce::Graphics& g, int, int, int
 void AltLookAndFeelDelayFeedback::drawRotarySlider (juce::Graphics& g, int, int, int width, int height, float position,
                                                     float, float, juce::Slider& slider)
 {
-    drawFilmstripFrame (g, cachedImage (BinaryData::bouton_Fdback_png, BinaryData::bouton_Fdback_pngSize), position, width, height);
+    drawFilmstripFrame (g, pictures::get (pictures::Id::feedbackKnob), position, width, height);
     if (isLearnHighlighted (slider))
         drawLearnBrackets (g, 5.0f, (float) width, (float) height);
 }
@@ -195,7 +205,7 @@ void AltLookAndFeelDelayFeedback::drawRotarySlider (juce::Graphics& g, int, int,
 void AltLookAndFeel_transparentButton::drawRotarySlider (juce::Graphics& g, int, int, int width, int height,
                                                          float position, float, float, juce::Slider&)
 {
-    drawFilmstripFrame (g, cachedImage (BinaryData::bouton_Fdback_png, BinaryData::bouton_Fdback_pngSize), position, width, height);
+    drawFilmstripFrame (g, pictures::get (pictures::Id::feedbackKnob), position, width, height);
 }
 
 juce::Label* AltLookAndFeel_transparentButton::createSliderTextBox (juce::Slider& slider)

@@ -22,6 +22,8 @@ public:
 
     void drawLinearSlider (juce::Graphics&, int x, int y, int width, int height, float sliderPos, float minSliderPos,
                            float maxSliderPos, juce::Slider::SliderStyle, juce::Slider&) override;
+    void drawImageButton (juce::Graphics&, juce::Image*, int imageX, int imageY, int imageW, int imageH,
+                          const juce::Colour& overlayColour, float imageOpacity, juce::ImageButton&) override;
     void drawRotarySlider (juce::Graphics&, int x, int y, int width, int height, float sliderPosProportional,
                            float rotaryStartAngle, float rotaryEndAngle, juce::Slider&) override;
 

@@ -50,9 +50,22 @@ constexpr Box lowCutReadout { 148, 148, 41, 12 };
 constexpr Box highCutReadout { 148, 192, 41, 12 };
 constexpr Box dryWetReadout { 154, 250, 37, 12 };
 
-// The output gain fader at the far left, its read-out above it.
+// The output gain fader at the far left, its read-out above it. Its (hidden)
+// text box takes the bottom 20 px.
 constexpr Box gainSlider { 12, 71, 37, 196 };
 constexpr Box gainReadout { 12, 59, 37, 12 };
+constexpr int gainTextBoxWidth = 80, gainTextBoxHeight = 20;
+
+// Where a thumb's centre travels: a slider's box less JUCE's thumb indent at
+// each end (LookAndFeel_V2::getSliderThumbRadius, 7 + 2 px), the fader's
+// less its text box too. The printed scales end here.
+constexpr int thumbIndent = 9;
+constexpr int linearTravelStart = balanceSlider.x + thumbIndent;                                    // 57
+constexpr int linearTravelEnd = balanceSlider.right() - thumbIndent;                                // 181
+constexpr float linearThumbRow = (float) balanceSlider.height * 0.5f;                               // below a slider's top
+constexpr float gainThumbColumn = gainSlider.centreX();                                             // 30.5
+constexpr int gainTravelTop = gainSlider.y + thumbIndent;                                           // 80 (+10 dB)
+constexpr int gainTravelBottom = gainSlider.bottom() - gainTextBoxHeight - thumbIndent;             // 238 (-90 dB)
 
 // Hot spots and the gear.
 constexpr Box welcomeHotSpot { 0, 0, 166, 30 };

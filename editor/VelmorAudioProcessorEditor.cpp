@@ -1,7 +1,7 @@
 #include "VelmorAudioProcessorEditor.h"
 
-#include "BinaryData.h"
 #include "Layout.h"
+#include "Pictures.h"
 #include "Readouts.h"
 
 #include <cmath>
@@ -12,15 +12,11 @@ namespace
 {
 constexpr int refreshPeriodMs = 50;
 
-juce::Image picture (const char* data, int size) { return juce::ImageCache::getFromMemory (data, size); }
-
 void place (juce::Component& component, layout::Box box) { component.setBounds (box.x, box.y, box.width, box.height); }
 
 juce::Image backgroundPicture (int index)
 {
-    if (index == 1)
-        return picture (BinaryData::Fond_InterfaceSelvane_epuree_jpg, BinaryData::Fond_InterfaceSelvane_epuree_jpgSize);
-    return picture (BinaryData::cassettePhoto_jpg, BinaryData::cassettePhoto_jpgSize);
+    return pictures::get (index == 1 ? pictures::Id::outlineBackground : pictures::Id::cassettePhoto);
 }
 
 // A parameter's control: its name and range from the parameter table ("DelayTime"
@@ -150,7 +146,7 @@ VelmorAudioProcessorEditor::VelmorAudioProcessorEditor (VelmorAudioProcessor& p)
     buttonSwitchGUI->setColour (juce::TextButton::textColourOffId, juce::Colour (0x00000000));
 
     buttonEngrenage = makeImageButton (*this, *this, "buttonEngrenage", "new button");
-    const auto gear = picture (BinaryData::gear_png, BinaryData::gear_pngSize);
+    const auto gear = pictures::get (pictures::Id::gear);
     setButtonPictures (*buttonEngrenage, gear, gear, 0.85f);
 
     sliderBalance = makeSlider (*this, *this, kBalance, juce::Slider::LinearHorizontal, 0xfffff200);
@@ -159,7 +155,7 @@ VelmorAudioProcessorEditor::VelmorAudioProcessorEditor (VelmorAudioProcessor& p)
     sliderLowPass = makeSlider (*this, *this, kHighCut, juce::Slider::LinearHorizontal, 0xffff00a1);
     sliderDryWet = makeSlider (*this, *this, kDryWet, juce::Slider::LinearHorizontal, 0xff00ff7c);
     sliderGain = makeSlider (*this, *this, kGain, juce::Slider::LinearVertical, 0xff00fff5);
-    sliderGain->setTextBoxStyle (juce::Slider::TextBoxBelow, true, 80, 20);
+    sliderGain->setTextBoxStyle (juce::Slider::TextBoxBelow, true, layout::gainTextBoxWidth, layout::gainTextBoxHeight);
     sliderGain->setColour (juce::Slider::textBoxTextColourId, juce::Colour (0x0000fff5));
     sliderGain->setSkewFactor (3.0);
     sliderMode = makeSlider (*this, *this, kMode, juce::Slider::RotaryVerticalDrag, 0xff00ff7c);
@@ -193,14 +189,14 @@ VelmorAudioProcessorEditor::VelmorAudioProcessorEditor (VelmorAudioProcessor& p)
     welcomeGUI = std::make_unique<WelcomeGUI>();
     addChildComponent (*welcomeGUI);
 
-    setButtonPictures (*buttonModeShort, picture (BinaryData::Short_off_png, BinaryData::Short_off_pngSize),
-                       picture (BinaryData::Short_on_png, BinaryData::Short_on_pngSize));
-    setButtonPictures (*buttonModeMedium, picture (BinaryData::Mid_off_png, BinaryData::Mid_off_pngSize),
-                       picture (BinaryData::Mid_on_png, BinaryData::Mid_on_pngSize));
-    setButtonPictures (*buttonModeLong, picture (BinaryData::Long_off_png, BinaryData::Long_off_pngSize),
-                       picture (BinaryData::Long_on_png, BinaryData::Long_on_pngSize));
-    setButtonPictures (*buttonModeSync, picture (BinaryData::Sync_off_png, BinaryData::Sync_off_pngSize),
-                       picture (BinaryData::Sync_on_png, BinaryData::Sync_on_pngSize));
+    setButtonPictures (*buttonModeShort, pictures::get (pictures::Id::shortOff),
+                       pictures::get (pictures::Id::shortOn));
+    setButtonPictures (*buttonModeMedium, pictures::get (pictures::Id::midOff),
+                       pictures::get (pictures::Id::midOn));
+    setButtonPictures (*buttonModeLong, pictures::get (pictures::Id::longOff),
+                       pictures::get (pictures::Id::longOn));
+    setButtonPictures (*buttonModeSync, pictures::get (pictures::Id::syncOff),
+                       pictures::get (pictures::Id::syncOn));
 
     sliderMode->setVisible (false);
 
@@ -254,8 +250,9 @@ VelmorAudioProcessorEditor::~VelmorAudioProcessorEditor()
 //==============================================================================
 void VelmorAudioProcessorEditor::paint (juce::Graphics& g)
 {
-    g.drawImage (backgroundImage, 0, 0, layout::editorWidth, layout::editorHeight, 0, 0, backgroundImage.getWidth(),
-                 backgroundImage.getHeight(), false);
+    // on a scaled screen the background's 2x partner, into the same rectangle
+    const auto picture = pictures::forContext (g, backgroundImage);
+    g.drawImage (picture, 0, 0, layout::editorWidth, layout::editorHeight, 0, 0, picture.getWidth(), picture.getHeight(), false);
 }
 
 void VelmorAudioProcessorEditor::resized()

@@ -1,6 +1,6 @@
 #include "WelcomeGUI.h"
 
-#include "BinaryData.h"
+#include "Pictures.h"
 #include "PluginIdentity.h"
 
 juce::String WelcomeGUI::siteHostName()
@@ -35,7 +35,7 @@ WelcomeGUI::WelcomeGUI()
     hyperlinkButton->setButtonText (siteHostName());
     hyperlinkButton->setColour (juce::HyperlinkButton::textColourId, juce::Colour (0xffe10035));
 
-    panelImage = juce::ImageCache::getFromMemory (BinaryData::welcomePanel_png, BinaryData::welcomePanel_pngSize);
+    panelImage = pictures::get (pictures::Id::welcomePanel);
 
     setSize (620, 305);
     closeButton->setLookAndFeel (&transparentLookAndFeel);
@@ -51,7 +51,8 @@ WelcomeGUI::~WelcomeGUI()
 
 void WelcomeGUI::paint (juce::Graphics& g)
 {
-    g.drawImage (panelImage, 200, 19, 220, 280, 0, 0, panelImage.getWidth(), panelImage.getHeight());
+    const auto picture = pictures::forContext (g, panelImage);
+    g.drawImage (picture, 200, 19, 220, 280, 0, 0, picture.getWidth(), picture.getHeight());
 }
 
 void WelcomeGUI::resized()

@@ -13,6 +13,6 @@ for drawn in "$work"/*; do
   count=$((count + 1))
   if ! cmp -s "$drawn" "$resources/$name"; then echo "FAIL: $name differs from the committed picture (run make artwork)"; status=1; fi
 done
-[ "$count" -eq 15 ] || { echo "FAIL: expected 15 pictures, the generator drew $count"; status=1; }
+[ "$count" -eq 30 ] || { echo "FAIL: expected 30 pictures (15 at 1x, 15 at 2x), the generator drew $count"; status=1; }
 [ $status -eq 0 ] && echo "all $count pictures identical"
 exit $status

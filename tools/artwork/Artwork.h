@@ -22,6 +22,7 @@ enum class Face
     medium,
     bold,
     light,
+    condensed,
     condensedBold,
     condensedBoldItalic
 };
@@ -45,18 +46,24 @@ private:
 // Adds grain of the given strength (in 0..255 steps) to every opaque pixel.
 void addGrain (juce::Image& image, juce::uint32 seed, float strength);
 
+// Every picture is drawn in points, the editor's pixels at 1x; `scale` is the
+// number of image pixels per point (1 for the pictures the editor draws at
+// 1x, 2 for their HiDPI partners).
+juce::Image blankImage (juce::Image::PixelFormat format, int widthInPoints, int heightInPoints, int scale);
+void drawInPoints (juce::Graphics& g, int scale);
+
 // Text drawn with extra space between letters.
 void drawSpacedText (juce::Graphics& g, const juce::String& text, float x, float baseline, float spacing);
 float spacedTextWidth (const juce::Font& font, const juce::String& text, float spacing);
 
-// The pictures.
-juce::Image cassettePhoto();
-juce::Image cassetteOutline();
-juce::Image knobFilmstrip (juce::Colour pointer, bool scaleDots);
-juce::Image modeTab (const juce::String& word, bool on);
-juce::Image gear();
-juce::Image sliderRing();
-juce::Image welcomePanel();
+// The pictures, `scale` image pixels per point.
+juce::Image cassettePhoto (int scale);
+juce::Image cassetteOutline (int scale);
+juce::Image knobFilmstrip (juce::Colour pointer, bool scaleDots, int scale);
+juce::Image modeTab (const juce::String& word, bool on, int scale);
+juce::Image gear (int scale);
+juce::Image sliderRing (int scale);
+juce::Image welcomePanel (int scale);
 
 // Writers: RGBA PNG, palette PNG (with transparency where the picture has
 // any), baseline JPEG.

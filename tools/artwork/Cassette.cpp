@@ -18,19 +18,32 @@ const juce::Point<float> timeReel { layout::delayTimeKnob.centreX(), layout::del
 
 struct ControlRow
 {
-    int sliderY;  // top of the row's slider
+    layout::Box slider;
     const char* caption;
     const char* lowEnd;
     const char* highEnd;
 };
 
-const ControlRow rows[] = { { layout::balanceSlider.y, "Input Balance", "L", "R" },
-                            { layout::pingPongSlider.y, "L/R Cross", "Direct", "Ping Pong" },
-                            { layout::lowCutSlider.y, "Low Cut", "0", "500 Hz" },
-                            { layout::highCutSlider.y, "High Cut", "20k", "500 Hz" },
-                            { layout::dryWetSlider.y, "Output", "Dry", "Wet" } };
+const ControlRow rows[] = { { layout::balanceSlider, "Input Balance", "L", "R" },
+                            { layout::pingPongSlider, "L/R Cross", "Direct", "Ping Pong" },
+                            { layout::lowCutSlider, "Low Cut", "0", "500 Hz" },
+                            { layout::highCutSlider, "High Cut", "20k", "500 Hz" },
+                            { layout::dryWetSlider, "Output", "Dry", "Wet" } };
 
-constexpr float trackLeft = 55.0f, trackRight = 183.0f;  // the sliders' thumb travel
+// A row's band, relative to its slider's top: the caption above the thumb's
+// track, the scale's ticks and end words below everything a thumb covers
+// (dot, ring and its shadow reach 8 px either side of the track).
+constexpr float rowTop = -3.0f, rowBottom = 40.0f;
+constexpr float captionBaseline = 9.0f;
+constexpr float tickTop = 28.0f, tickLength = 2.0f;
+constexpr float endWordBaseline = 38.0f;
+
+// The panels the rows sit in, and the gain fader's column beside them.
+constexpr float panelLeft = 48.0f, panelRight = 196.0f;
+const juce::Rectangle<float> gainColumn { 4.0f, 55.0f, 42.0f, 246.0f };
+
+// Small print on the panels: at least 9.5 px high, light grey on the dark grooves.
+const Colour smallPrint { 0xffa3adb2 };
 
 enum class Style
 {
@@ -55,12 +68,13 @@ void drawTitleStrip (juce::Graphics& g)
     g.setFont (font (Face::light, 14.0f));
     drawSpacedText (g, "SELVANE", 119.0f, 20.0f, 2.6f);
 
-    g.setColour (juce::Colours::white.withAlpha (0.38f));
-    g.setFont (font (Face::regular, 9.0f));
-    drawSpacedText (g, "TAPE ECHO", 490.0f, 19.0f, 1.6f);
+    g.setColour (juce::Colours::white.withAlpha (0.72f));
+    g.setFont (font (Face::regular, 10.0f));
+    const float tagWidth = spacedTextWidth (g.getCurrentFont(), "TAPE ECHO", 1.8f);
+    drawSpacedText (g, "TAPE ECHO", 578.0f - tagWidth, 19.5f, 1.8f);
 }
 
-// A recessed dark channel that a control and its read-out sit in.
+// A recessed dark channel that controls and their read-outs sit in.
 void drawGroove (juce::Graphics& g, juce::Rectangle<float> area)
 {
     g.setColour (juce::Colours::white.withAlpha (0.45f));
@@ -73,64 +87,93 @@ void drawGroove (juce::Graphics& g, juce::Rectangle<float> area)
 
 void drawSectionHeading (juce::Graphics& g, const juce::String& text, float baseline, Style style)
 {
-    g.setColour (style == Style::photograph ? Colour (0xff3b4046) : juce::Colours::white.withAlpha (0.85f));
-    g.setFont (font (Face::bold, 8.0f));
-    drawSpacedText (g, text, 49.0f, baseline, 1.4f);
+    g.setColour (style == Style::photograph ? Colour (0xff33383e) : juce::Colours::white);
+    g.setFont (font (Face::bold, 9.5f));
+    drawSpacedText (g, text, panelLeft + 2.0f, baseline, 1.4f);
+}
+
+// One panel for the rows of a section, a hairline between the rows.
+void drawPanel (juce::Graphics& g, std::initializer_list<layout::Box> sliders)
+{
+    const float top = (float) sliders.begin()->y + rowTop;
+    const float bottom = (float) (sliders.end() - 1)->y + rowBottom;
+    drawGroove (g, { panelLeft, top, panelRight - panelLeft, bottom - top });
+    for (auto slider = sliders.begin() + 1; slider != sliders.end(); ++slider)
+    {
+        const float y = (float) slider->y + rowTop;
+        g.setColour (juce::Colours::black.withAlpha (0.55f));
+        g.fillRect (panelLeft + 6.0f, y - 1.0f, panelRight - panelLeft - 12.0f, 1.0f);
+        g.setColour (juce::Colours::white.withAlpha (0.07f));
+        g.fillRect (panelLeft + 6.0f, y, panelRight - panelLeft - 12.0f, 1.0f);
+    }
 }
 
 void drawControlRow (juce::Graphics& g, const ControlRow& row)
 {
-    const float y = (float) row.sliderY;
-    drawGroove (g, { 44.0f, y - 3.0f, 150.0f, 37.0f });
+    const float y = (float) row.slider.y;
+    constexpr float left = (float) layout::linearTravelStart, right = (float) layout::linearTravelEnd;
 
-    g.setColour (tabText.withAlpha (0.9f));
-    g.setFont (font (Face::medium, 9.5f));
-    g.drawSingleLineText (row.caption, 52, row.sliderY + 9);
+    g.setColour (tabText.withAlpha (0.92f));
+    g.setFont (font (Face::medium, 10.0f));
+    g.drawSingleLineText (row.caption, (int) left - 1, (int) (y + captionBaseline));
 
-    const float track = y + 20.0f;
+    // the track the value bar runs along, from the thumb's first position to its last
+    const float track = y + layout::linearThumbRow;
     g.setColour (juce::Colours::black);
-    g.fillRect (trackLeft, track - 0.5f, trackRight - trackLeft, 1.0f);
+    g.fillRect (left, track, right - left, 1.0f);
     g.setColour (juce::Colours::white.withAlpha (0.16f));
-    g.fillRect (trackLeft, track + 0.5f, trackRight - trackLeft, 1.0f);
+    g.fillRect (left, track + 1.0f, right - left, 1.0f);
+
     for (int tick = 0; tick <= 4; ++tick)
     {
-        const float x = trackLeft + (trackRight - trackLeft) * (float) tick / 4.0f;
-        g.setColour (juce::Colours::white.withAlpha (tick == 2 ? 0.35f : 0.2f));
-        g.fillRect (x - 0.5f, track + 3.0f, 1.0f, tick == 2 ? 3.0f : 2.0f);
+        const float x = left + (right - left) * (float) tick / 4.0f;
+        g.setColour (juce::Colours::white.withAlpha (tick == 2 ? 0.5f : 0.32f));
+        g.fillRect (x - 1.0f, y + tickTop, 2.0f, tickLength);
     }
 
-    g.setColour (Colour (0xff98a3a8));
-    g.setFont (font (Face::regular, 8.5f));
-    g.drawText (row.lowEnd, juce::Rectangle<float> (trackLeft - 4.0f, y + 24.0f, 60.0f, 9.0f), juce::Justification::centredLeft);
-    g.drawText (row.highEnd, juce::Rectangle<float> (trackRight - 56.0f, y + 24.0f, 60.0f, 9.0f), juce::Justification::centredRight);
+    g.setColour (smallPrint);
+    g.setFont (font (Face::regular, 9.5f));
+    const float wordTop = y + endWordBaseline - 9.0f;
+    // the end words start just inside the end ticks, so the two do not run together
+    g.drawText (row.lowEnd, juce::Rectangle<float> (left + 2.5f, wordTop, 70.0f, 11.0f), juce::Justification::bottomLeft);
+    g.drawText (row.highEnd, juce::Rectangle<float> (right - 2.5f - 70.0f, wordTop, 70.0f, 11.0f), juce::Justification::bottomRight);
+}
+
+// The fader's position for a gain, as the slider's skew places it.
+float gainY (float decibels)
+{
+    const float proportion = std::pow ((decibels + 90.0f) / 100.0f, 3.0f);
+    return (float) layout::gainTravelBottom - ((float) (layout::gainTravelBottom - layout::gainTravelTop)) * proportion;
 }
 
 void drawGainColumn (juce::Graphics& g)
 {
-    drawGroove (g, { 10.0f, 55.0f, 31.0f, 246.0f });
+    drawGroove (g, gainColumn);
 
-    // the fader's travel: 78 (+10 dB) down to 240 (-90 dB), 0 dB where the skew puts it
-    const float top = 78.0f, bottom = 240.0f, x = 30.0f;
+    // the fader's track from +10 dB to -90 dB; the read-out shows above it, inside the groove
+    const float top = (float) layout::gainTravelTop, bottom = (float) layout::gainTravelBottom;
+    const float x = std::floor (layout::gainThumbColumn);
     g.setColour (juce::Colours::black);
     g.fillRect (x, top, 1.0f, bottom - top);
     g.setColour (juce::Colours::white.withAlpha (0.16f));
     g.fillRect (x + 1.0f, top, 1.0f, bottom - top);
 
-    const float zeroDb = bottom - (bottom - top) * 0.729f;
-    g.setFont (font (Face::regular, 7.0f));
-    for (auto [value, label] : { std::pair { top, "+10" }, std::pair { zeroDb, "0" }, std::pair { bottom, "-90" } })
+    // ticks and words to the left of everything the thumb covers
+    g.setFont (font (Face::condensed, 10.0f));
+    for (auto [decibels, word] : { std::pair { 10.0f, "+10" }, std::pair { 0.0f, "0" }, std::pair { -90.0f, "-90" } })
     {
-        g.setColour (juce::Colours::white.withAlpha (0.3f));
-        g.fillRect (x - 6.0f, value - 0.5f, 4.0f, 1.0f);
-        g.setColour (Colour (0xff98a3a8));
-        g.drawText (label, juce::Rectangle<float> (11.0f, value - 4.5f, 15.0f, 9.0f), juce::Justification::centredLeft);
+        const float y = std::round (gainY (decibels));
+        g.setColour (juce::Colours::white.withAlpha (0.4f));
+        g.fillRect (19.0f, y - 1.0f, 3.0f, 2.0f);
+        g.setColour (smallPrint);
+        g.drawText (word, juce::Rectangle<float> (4.0f, y - 5.5f, 13.5f, 11.0f), juce::Justification::centredRight);
     }
 
     // "GAIN", written upwards at the fader's foot
     juce::Graphics::ScopedSaveState state (g);
     g.addTransform (juce::AffineTransform::rotation (-juce::MathConstants<float>::halfPi, 30.0f, 294.0f));
-    g.setColour (tabText.withAlpha (0.9f));
-    g.setFont (font (Face::bold, 9.0f));
+    g.setColour (tabText.withAlpha (0.92f));
+    g.setFont (font (Face::bold, 10.0f));
     drawSpacedText (g, "GAIN", 30.0f, 297.5f, 1.8f);
 }
 
@@ -139,6 +182,9 @@ void drawControlPanel (juce::Graphics& g, Style style)
     drawSectionHeading (g, "INPUT", 41.0f, style);
     drawSectionHeading (g, "FEEDBACK", 142.0f, style);
     drawSectionHeading (g, "MIX", 244.0f, style);
+    drawPanel (g, { layout::balanceSlider, layout::pingPongSlider });
+    drawPanel (g, { layout::lowCutSlider, layout::highCutSlider });
+    drawPanel (g, { layout::dryWetSlider });
     for (const auto& row : rows)
         drawControlRow (g, row);
     drawGainColumn (g);
@@ -204,6 +250,13 @@ juce::Path headOpening()
 
 const juce::Rectangle<float> labelArea { 238.0f, 44.0f, 302.0f, 70.0f };
 const juce::Rectangle<float> scopeWindow { 284.0f, 222.0f, 240.0f, 90.0f };
+
+// The oscilloscope's traces (slate blue, crimson) are mid-dark colours, so
+// the window they are drawn on is nearly white paper: 4.5:1 or more against
+// both.
+const Colour scopePaperTop { 0xfffdfcf9 };
+const Colour scopePaperBottom { 0xfff9f7f2 };
+const Colour graticuleInk { 0xff3e6484 };
 
 // A faint graticule in the strip the oscilloscope draws in: its centre line
 // at the strip's middle and a few divisions.
@@ -326,9 +379,9 @@ void drawPhotographCassette (juce::Graphics& g)
     g.fillPath (opening);
     g.setColour (juce::Colours::white.withAlpha (0.3f));
     g.strokePath (opening, juce::PathStrokeType (1.0f));
-    g.setGradientFill (juce::ColourGradient (Colour (0xffe9e6dd), 0, scopeWindow.getY(), Colour (0xffcfcabf), 0, 305, false));
+    g.setGradientFill (juce::ColourGradient (scopePaperTop, 0, scopeWindow.getY(), scopePaperBottom, 0, 305, false));
     g.fillRect (scopeWindow);
-    drawScopeGraticule (g, juce::Colour (0xff3e6484));
+    drawScopeGraticule (g, graticuleInk);
     g.setColour (juce::Colours::black.withAlpha (0.28f));
     g.fillRect (scopeWindow.withHeight (2.0f));
     g.setColour (juce::Colours::black.withAlpha (0.5f));
@@ -358,8 +411,8 @@ void drawPhotographCassette (juce::Graphics& g)
     g.setFont (font (Face::bold, 9.0f));
     g.drawText ("A", juce::Rectangle<float> (518.0f, 56.0f, 12.0f, 12.0f), juce::Justification::centred);
     g.drawEllipse (518.0f, 56.0f, 12.0f, 12.0f, 0.9f);
-    g.setFont (font (Face::regular, 7.0f));
-    g.drawText ("STEREO TAPE ECHO", juce::Rectangle<float> (430.0f, 57.0f, 84.0f, 10.0f), juce::Justification::centredRight);
+    g.setFont (font (Face::regular, 9.5f));
+    g.drawText ("STEREO TAPE ECHO", juce::Rectangle<float> (400.0f, 56.0f, 114.0f, 12.0f), juce::Justification::centredRight);
 }
 
 void drawOutlineCassette (juce::Graphics& g)
@@ -380,19 +433,23 @@ void drawOutlineCassette (juce::Graphics& g)
     g.fillRect (382.0f, 140.0f, 48.0f, 38.0f);  // the plain rectangle in the middle
 
     g.strokePath (headOpening(), juce::PathStrokeType (1.4f));
-    g.setColour (Colour (0xff6f6963));
+    g.setColour (scopePaperTop);
     g.fillRect (scopeWindow);
-    drawScopeGraticule (g, juce::Colours::white);
+    drawScopeGraticule (g, graticuleInk);
     g.setColour (white);
-    g.drawRect (scopeWindow, 1.2f);
+    g.drawRect (scopeWindow.expanded (1.2f), 1.2f);
     for (auto hole : { juce::Point<float> (271.0f, 250.0f), juce::Point<float> (537.0f, 250.0f) })
         g.drawEllipse (hole.x - 4.0f, hole.y - 4.0f, 8.0f, 8.0f, 1.2f);
 }
 
-juce::Image background (Style style)
+// The outline style's flat warm grey, dark enough for white print at 4.5:1.
+const Colour outlineGrey { 0xff75706a };
+
+juce::Image background (Style style, int scale)
 {
-    juce::Image image (juce::Image::RGB, width, height, true);
+    auto image = blankImage (juce::Image::RGB, width, height, scale);
     juce::Graphics g (image);
+    drawInPoints (g, scale);
 
     if (style == Style::photograph)
     {
@@ -402,7 +459,7 @@ juce::Image background (Style style)
     }
     else
     {
-        g.fillAll (Colour (0xff8e8882));
+        g.fillAll (outlineGrey);
     }
 
     drawTitleStrip (g);
@@ -416,6 +473,6 @@ juce::Image background (Style style)
 }
 } // namespace
 
-juce::Image cassettePhoto() { return background (Style::photograph); }
-juce::Image cassetteOutline() { return background (Style::outline); }
+juce::Image cassettePhoto (int scale) { return background (Style::photograph, scale); }
+juce::Image cassetteOutline (int scale) { return background (Style::outline, scale); }
 } // namespace artwork

@@ -17,6 +17,7 @@ const char* fontFile (Face face)
         case Face::medium:              return "RobotoTTF/Roboto-Medium.ttf";
         case Face::bold:                return "RobotoTTF/Roboto-Bold.ttf";
         case Face::light:               return "RobotoTTF/Roboto-Light.ttf";
+        case Face::condensed:           return "RobotoCondensed-Regular.ttf";
         case Face::condensedBold:       return "RobotoCondensed-Bold.ttf";
         case Face::condensedBoldItalic: return "RobotoCondensed-BoldItalic.ttf";
     }
@@ -54,6 +55,16 @@ void addGrain (juce::Image& image, juce::uint32 seed, float strength)
             auto shift = [n] (juce::uint8 v) { return (juce::uint8) juce::jlimit (0, 255, juce::roundToInt (v + n)); };
             pixels.setPixelColour (x, y, juce::Colour (shift (c.getRed()), shift (c.getGreen()), shift (c.getBlue()), c.getAlpha()));
         }
+}
+
+juce::Image blankImage (juce::Image::PixelFormat format, int widthInPoints, int heightInPoints, int scale)
+{
+    return juce::Image (format, widthInPoints * scale, heightInPoints * scale, true);
+}
+
+void drawInPoints (juce::Graphics& g, int scale)
+{
+    g.addTransform (juce::AffineTransform::scale ((float) scale));
 }
 
 float spacedTextWidth (const juce::Font& f, const juce::String& text, float spacing)

@@ -21,10 +21,11 @@ juce::Point<float> polar (float radius, float degreesFromUp)
 }
 
 // Everything that does not move: shadow, rim, knurled silver body, marks.
-juce::Image dialBody (juce::Colour accent, bool scaleDots)
+juce::Image dialBody (juce::Colour accent, bool scaleDots, int scale)
 {
-    juce::Image body (juce::Image::ARGB, frameSize, frameSize, true);
+    auto body = blankImage (juce::Image::ARGB, frameSize, frameSize, scale);
     juce::Graphics g (body);
+    drawInPoints (g, scale);
 
     // soft shadow below the dial
     juce::Path disc;
@@ -104,17 +105,19 @@ void drawPointer (juce::Graphics& g, juce::Colour accent, float degreesFromUp)
 }
 } // namespace
 
-juce::Image knobFilmstrip (juce::Colour accent, bool scaleDots)
+juce::Image knobFilmstrip (juce::Colour accent, bool scaleDots, int scale)
 {
-    const auto body = dialBody (accent, scaleDots);
-    juce::Image strip (juce::Image::ARGB, frameSize, frameSize * numFrames, true);
+    const auto body = dialBody (accent, scaleDots, scale);
+    auto strip = blankImage (juce::Image::ARGB, frameSize, frameSize * numFrames, scale);
     juce::Graphics g (strip);
+    const int framePixels = frameSize * scale;
     for (int frame = 0; frame < numFrames; ++frame)
     {
         juce::Graphics::ScopedSaveState state (g);
-        g.setOrigin (0, frame * frameSize);
-        g.reduceClipRegion (0, 0, frameSize, frameSize);
+        g.setOrigin (0, frame * framePixels);
+        g.reduceClipRegion (0, 0, framePixels, framePixels);
         g.drawImageAt (body, 0, 0);
+        drawInPoints (g, scale);
         drawPointer (g, accent, -travelDegrees + 2.0f * travelDegrees * (float) frame / (float) (numFrames - 1));
     }
     return strip;

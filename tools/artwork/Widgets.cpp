@@ -6,9 +6,12 @@ namespace artwork
 {
 namespace
 {
-// Makes everything within `radius` of `centre` transparent, with a one-pixel soft edge.
-void clearDisc (juce::Image& image, juce::Point<float> centre, float radius)
+// Makes everything within `radius` of `centre` (in points) transparent, with a
+// one-pixel soft edge.
+void clearDisc (juce::Image& image, juce::Point<float> centre, float radius, int scale)
 {
+    centre *= (float) scale;
+    radius *= (float) scale;
     juce::Image::BitmapData pixels (image, juce::Image::BitmapData::readWrite);
     for (int y = 0; y < image.getHeight(); ++y)
         for (int x = 0; x < image.getWidth(); ++x)
@@ -21,10 +24,11 @@ void clearDisc (juce::Image& image, juce::Point<float> centre, float radius)
 }
 } // namespace
 
-juce::Image modeTab (const juce::String& word, bool on)
+juce::Image modeTab (const juce::String& word, bool on, int scale)
 {
-    juce::Image tab (juce::Image::ARGB, 53, 18, true);
+    auto tab = blankImage (juce::Image::ARGB, 53, 18, scale);
     juce::Graphics g (tab);
+    drawInPoints (g, scale);
     const int left = on ? 0 : 13;
     g.setColour (on ? crimson : tabDark);
     g.fillRect (left, 0, 53 - left, 18);
@@ -34,10 +38,11 @@ juce::Image modeTab (const juce::String& word, bool on)
     return tab;
 }
 
-juce::Image gear()
+juce::Image gear (int scale)
 {
-    juce::Image image (juce::Image::ARGB, 22, 22, true);
+    auto image = blankImage (juce::Image::ARGB, 22, 22, scale);
     juce::Graphics g (image);
+    drawInPoints (g, scale);
     const float c = 11.0f;
     juce::Path teeth;
     for (int tooth = 0; tooth < 8; ++tooth)
@@ -55,32 +60,47 @@ juce::Image gear()
     g.fillPath (wheel);
 
     // the hole
-    clearDisc (image, { c, c }, 3.2f);
+    clearDisc (image, { c, c }, 3.2f, scale);
     return image;
 }
 
-juce::Image sliderRing()
+// The editor draws this 27 x 27 picture into a 20 x 20 square whose centre
+// lies 2 px below the thumb's dot (and, on the vertical fader, 1 px right of
+// it, which leaves half a pixel there), so the ring is centred 2 px (2.7
+// picture points) above the picture's centre: around the dot, not below it.
+juce::Image sliderRing (int scale)
 {
-    juce::Image image (juce::Image::ARGB, 27, 27, true);
+    constexpr float pointsPerEditorPixel = 27.0f / 20.0f;
+    const juce::Point<float> c (13.5f, 13.5f - 2.0f * pointsPerEditorPixel);
+    const float radius = 6.6f * pointsPerEditorPixel;      // the dot's radius is 5.75 px
+    const float thickness = 1.4f * pointsPerEditorPixel;
+
+    auto image = blankImage (juce::Image::ARGB, 27, 27, scale);
     juce::Graphics g (image);
-    const juce::Point<float> c (13.5f, 13.0f);
+    drawInPoints (g, scale);
     juce::Path ring;
-    ring.addEllipse (c.x - 6.5f, c.y - 6.5f, 13.0f, 13.0f);
+    ring.addEllipse (c.x - radius, c.y - radius, radius * 2.0f, radius * 2.0f);
     juce::Path band;
-    juce::PathStrokeType (2.2f).createStrokedPath (band, ring);
-    juce::DropShadow (juce::Colours::black.withAlpha (0.6f), 3, { 0, 2 }).drawForPath (g, band);
-    g.setColour (juce::Colour (0xff141414));
-    g.strokePath (ring, juce::PathStrokeType (1.6f));
+    juce::PathStrokeType (thickness).createStrokedPath (band, ring);
 
-    // the centre stays see-through, shadow included
-    clearDisc (image, c, 4.6f);
+    // a soft shadow below, a nearly black ring, and a faint light rim that
+    // keeps it visible on the dark grooves
+    juce::DropShadow (juce::Colours::black.withAlpha (0.55f), 3, { 0, 1 }).drawForPath (g, band);
+    g.setColour (juce::Colours::white.withAlpha (0.22f));
+    g.strokePath (ring, juce::PathStrokeType (thickness + 1.4f));
+    g.setColour (juce::Colour (0xff141414));
+    g.strokePath (ring, juce::PathStrokeType (thickness));
+
+    // the centre stays see-through, shadow included, so the dot shows
+    clearDisc (image, c, radius - thickness * 0.5f - 0.2f, scale);
     return image;
 }
 
-juce::Image welcomePanel()
+juce::Image welcomePanel (int scale)
 {
-    juce::Image image (juce::Image::ARGB, 220, 280, true);
+    auto image = blankImage (juce::Image::ARGB, 220, 280, scale);
     juce::Graphics g (image);
+    drawInPoints (g, scale);
 
     // the card and its faint shadow on the transparent margin
     juce::Path card;
@@ -111,8 +131,8 @@ juce::Image welcomePanel()
     g.setFont (font (Face::bold, 17.0f));
     const float nameWidth = spacedTextWidth (g.getCurrentFont(), "ORVELLE", 3.2f);
     drawSpacedText (g, "ORVELLE", 110.0f - nameWidth * 0.5f, 199.0f, 3.2f);
-    g.setFont (font (Face::light, 9.5f));
-    g.setColour (juce::Colours::white.withAlpha (0.85f));
+    g.setFont (font (Face::regular, 10.0f));
+    g.setColour (juce::Colours::white);
     g.drawText ("sound that comes back", juce::Rectangle<float> (23.0f, 206.0f, 174.0f, 14.0f), juce::Justification::centred);
     return image;
 }

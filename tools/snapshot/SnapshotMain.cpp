@@ -1,5 +1,6 @@
 // selvane-snapshot OUTPUT_DIR: renders the editor's parts (and the editor
-// itself) into PNG files for review, without a display.
+// itself, at 1x and as a screen scaled by 2 shows it) into PNG files for
+// review, without a display.
 
 #include "BinaryData.h"
 #include "editor/AltLookAndFeel.h"
@@ -128,8 +129,9 @@ juce::Image controlsSnapshot()
     return image;
 }
 // The whole editor on a processor that has just played the demo's kind of
-// material: settings moved off their defaults and a waveform in the strip.
-juce::Image editorSnapshot (int background, bool withOptions)
+// material: settings moved off their defaults and a waveform in the strip;
+// drawn at `scale` device pixels per editor pixel, as on a scaled screen.
+juce::Image editorSnapshot (int background, bool withOptions, int scale = 1)
 {
     VelmorAudioProcessor processor;
     processor.prepareToPlay (48000.0, 512);
@@ -151,7 +153,7 @@ juce::Image editorSnapshot (int background, bool withOptions)
     juce::MidiBuffer midi;
     processor.processBlock (block, midi);
 
-    juce::Image image (juce::Image::RGB, layout::editorWidth, layout::editorHeight, true);
+    juce::Image image (juce::Image::RGB, layout::editorWidth * scale, layout::editorHeight * scale, true);
     {
         std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditor());
         dynamic_cast<juce::Timer*> (editor.get())->timerCallback();
@@ -163,6 +165,7 @@ juce::Image editorSnapshot (int background, bool withOptions)
                     dynamic_cast<OptionGUI*> (child)->timerCallback();
                 }
         juce::Graphics g (image);
+        g.addTransform (juce::AffineTransform::scale ((float) scale));
         editor->paintEntireComponent (g, true);
         processor.editorBeingDeleted (editor.get());
     }
@@ -188,7 +191,10 @@ int main (int argc, char* argv[])
                  && writePng (controlsSnapshot(), dir.getChildFile ("controls.png"))
                  && writePng (editorSnapshot (0, false), dir.getChildFile ("editor.png"))
                  && writePng (editorSnapshot (1, false), dir.getChildFile ("editor-outline.png"))
-                 && writePng (editorSnapshot (0, true), dir.getChildFile ("editor-options.png"));
+                 && writePng (editorSnapshot (0, true), dir.getChildFile ("editor-options.png"))
+                 && writePng (editorSnapshot (0, false, 2), dir.getChildFile ("editor-2x.png"))
+                 && writePng (editorSnapshot (1, false, 2), dir.getChildFile ("editor-outline-2x.png"))
+                 && writePng (editorSnapshot (0, true, 2), dir.getChildFile ("editor-options-2x.png"));
     if (! ok)
     {
         std::fprintf (stderr, "selvane-snapshot: writing the snapshots failed\n");
