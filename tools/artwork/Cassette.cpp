@@ -32,11 +32,11 @@ const ControlRow rows[] = { { layout::balanceSlider, "Input Balance", "L", "R" }
 
 // A row's band, relative to its slider's top: the caption above the thumb's
 // track, the scale's ticks and end words below everything a thumb covers
-// (dot, ring and its shadow reach 8 px either side of the track).
-constexpr float rowTop = -3.0f, rowBottom = 40.0f;
+// (dot, ring and its shadow reach 9 px either side of the track).
+constexpr float rowTop = -3.0f, rowBottom = 41.0f;
 constexpr float captionBaseline = 9.0f;
-constexpr float tickTop = 28.0f, tickLength = 2.0f;
-constexpr float endWordBaseline = 38.0f;
+constexpr float tickTop = 30.0f, tickLength = 2.0f;
+constexpr float endWordBaseline = 39.0f;
 
 // The panels the rows sit in, and the gain fader's column beside them.
 constexpr float panelLeft = 48.0f, panelRight = 196.0f;
@@ -190,6 +190,10 @@ void drawControlPanel (juce::Graphics& g, Style style)
     drawGainColumn (g);
 }
 
+// The time tag's crimson, a shade deeper than the house crimson so its white
+// word reads at 4.5:1 after JPEG's colour subsampling.
+const Colour tagCrimson { 198, 0, 47 };
+
 // A small coloured tag with a word, as stuck beside each reel.
 void drawTag (juce::Graphics& g, juce::Rectangle<float> area, Colour colour, const juce::String& word)
 {
@@ -206,7 +210,7 @@ void drawTag (juce::Graphics& g, juce::Rectangle<float> area, Colour colour, con
 void drawTags (juce::Graphics& g)
 {
     drawTag (g, { 229.0f, 151.0f, 44.0f, 16.0f }, teal, "FdBack");
-    drawTag (g, { 528.0f, 151.0f, 35.0f, 16.0f }, crimson, "Time");
+    drawTag (g, { 528.0f, 151.0f, 35.0f, 16.0f }, tagCrimson, "Time");
 }
 
 // The maker's initials as a small bar logo.

@@ -22,6 +22,22 @@ void clearDisc (juce::Image& image, juce::Point<float> centre, float radius, int
             pixels.setPixelColour (x, y, p.withAlpha (p.getFloatAlpha() * keep));
         }
 }
+// Makes everything further than `radius` from `centre` (in points)
+// transparent, with a one-pixel soft edge.
+void keepDisc (juce::Image& image, juce::Point<float> centre, float radius, int scale)
+{
+    centre *= (float) scale;
+    radius *= (float) scale;
+    juce::Image::BitmapData pixels (image, juce::Image::BitmapData::readWrite);
+    for (int y = 0; y < image.getHeight(); ++y)
+        for (int x = 0; x < image.getWidth(); ++x)
+        {
+            const float d = juce::Point<float> ((float) x + 0.5f, (float) y + 0.5f).getDistanceFrom (centre);
+            const float keep = juce::jlimit (0.0f, 1.0f, radius - d);
+            const auto p = pixels.getPixelColour (x, y);
+            pixels.setPixelColour (x, y, p.withAlpha (p.getFloatAlpha() * keep));
+        }
+}
 } // namespace
 
 juce::Image modeTab (const juce::String& word, bool on, int scale)
@@ -85,14 +101,17 @@ juce::Image sliderRing (int scale)
 
     // a soft shadow below, a nearly black ring, and a faint light rim that
     // keeps it visible on the dark grooves
-    juce::DropShadow (juce::Colours::black.withAlpha (0.55f), 3, { 0, 1 }).drawForPath (g, band);
+    juce::DropShadow (juce::Colours::black.withAlpha (0.55f), 2, { 0, 1 }).drawForPath (g, band);
     g.setColour (juce::Colours::white.withAlpha (0.22f));
     g.strokePath (ring, juce::PathStrokeType (thickness + 1.4f));
     g.setColour (juce::Colour (0xff141414));
     g.strokePath (ring, juce::PathStrokeType (thickness));
 
-    // the centre stays see-through, shadow included, so the dot shows
+    // the centre stays see-through, shadow included, so the dot shows; and
+    // nothing reaches further than 8.5 px from the dot, where the sliders'
+    // scales are printed
     clearDisc (image, c, radius - thickness * 0.5f - 0.2f, scale);
+    keepDisc (image, c, 8.5f * pointsPerEditorPixel, scale);
     return image;
 }
 
