@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config ccache
   juce-modules-source fst-dev
   libgtest-dev libgmock-dev libbenchmark-dev valgrind
-  xvfb x11-utils xdotool imagemagick fonts-roboto-unhinted
+  xvfb x11-utils xdotool imagemagick fonts-roboto-unhinted xsettingsd
   jalv jackd2 ecasound sordi lv2-dev lilv-utils ardour
   clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev dpkg-dev wine64 python3-pefile file

@@ -15,6 +15,9 @@ struct Format
 
 extern const Format formats[3];
 
+// Tells a VST 2.x plug-in (its AEffect) the editor's content scale.
+void sendVst2ContentScale (void* aeffect, float scale);
+
 juce::AudioPluginFormatManager& formatManager();
 void releaseFormatManager();
 std::unique_ptr<juce::AudioPluginInstance> load (const Format& format, double rate = 48000.0, int block = 512);

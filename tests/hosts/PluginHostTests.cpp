@@ -375,10 +375,13 @@ TEST_P (Hosted, EditorOpensAndCloses)
 INSTANTIATE_TEST_SUITE_P (Formats, Hosted, ::testing::ValuesIn (formats), formatName);
 
 //==============================================================================
-// --window FORMAT SECONDS: shows the plug-in's editor in a real window (for
-// tests that drive it with a pointer under Xvfb), prints where the editor
-// lies on the screen and every parameter change the plug-in reports.
-int runWindowHost (const juce::String& formatName, double seconds)
+// --window FORMAT SECONDS [SCALE]: shows the plug-in's editor in a real
+// window (for tests that drive it with a pointer under Xvfb), prints where
+// the editor lies on the screen and every parameter change the plug-in
+// reports. With a scale, the host asks the editor to draw that much larger,
+// as a host on a HiDPI screen does (JUCE passes it on as the VST3 content
+// scale or the LV2 ui:scaleFactor; VST 2.x gets the vendor-specific DPI call).
+int runWindowHost (const juce::String& formatName, double seconds, float scale)
 {
     const Format* format = nullptr;
     for (const auto& f : formats)
@@ -427,11 +430,26 @@ int runWindowHost (const juce::String& formatName, double seconds)
 
     juce::DocumentWindow window ("Selvane test host", juce::Colours::black, 0);
     window.setUsingNativeTitleBar (true);
-    window.setContentNonOwned (plugin->createEditorIfNeeded(), true);
+    auto* editor = plugin->createEditorIfNeeded();
+    if (editor == nullptr)
+    {
+        std::printf ("%s has no editor\n", format->name);
+        return 1;
+    }
+    window.setContentNonOwned (editor, true);
     window.setTopLeftPosition (40, 40);
     window.setVisible (true);
-
     juce::MessageManager::getInstance()->runDispatchLoopUntil (400);
+
+    // as a host does when its window moves to a HiDPI screen
+    if (scale != 1.0f)
+    {
+        if (juce::String (format->name) == "VST")
+            sendVst2ContentScale (plugin->getPlatformSpecificData(), scale);
+        else
+            editor->setScaleFactor (scale);
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (400);
+    }
     const auto origin = window.getContentComponent()->getScreenPosition();
     std::printf ("editor at %d %d size %d %d\n", origin.x, origin.y, window.getContentComponent()->getWidth(),
                  window.getContentComponent()->getHeight());
@@ -441,21 +459,19 @@ int runWindowHost (const juce::String& formatName, double seconds)
     audio.stopTimer();
     for (auto* p : plugin->getParameters())
         p->removeListener (&printer);
-    if (auto* editor = window.getContentComponent())
-    {
-        window.clearContentComponent();
-        delete editor;
-    }
+    window.clearContentComponent();
+    delete editor;
     return 0;
 }
 
 int main (int argc, char** argv)
 {
-    if (argc == 4 && juce::String (argv[1]) == "--window")
+    if ((argc == 4 || argc == 5) && juce::String (argv[1]) == "--window")
     {
         const PrivateLv2Home lv2Home;
         const juce::ScopedJuceInitialiser_GUI juce;
-        const int result = runWindowHost (argv[2], juce::String (argv[3]).getDoubleValue());
+        const float scale = argc == 5 ? juce::String (argv[4]).getFloatValue() : 1.0f;
+        const int result = runWindowHost (argv[2], juce::String (argv[3]).getDoubleValue(), scale);
         releaseFormatManager();
         return result;
     }

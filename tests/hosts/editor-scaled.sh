@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# The editor on a screen scaled by 2, in a real window, next to the same at
+# scale 1. The plug-in formats get the scale from JUCE's hosting classes
+# (VST3 content scale, LV2 ui:scaleFactor, VST 2.x's DPI call); the
+# Standalone from the desktop (XSettings Gdk/WindowScalingFactor, served by
+# xsettingsd). The window must be twice the size and show the 2x pictures
+# pixel for pixel; at scale 1 the 1x pictures. Run through scripts/with-xvfb.sh.
+#   editor-scaled.sh FORMAT HOST_TESTS_BINARY STANDALONE_BINARY RESOURCES_DIR SCREENSHOT_DIR
+set -u
+format="$1"; host="$2"; standalone="$3"; resources="$4"; shots="$5"
+work=$(mktemp -d)
+pids=()
+cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; wait 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+mkdir -p "$shots"
+failures=0
+fail() { echo "FAIL ($format): $*"; failures=$((failures + 1)); }
+
+# JUCE reads a display's scale only where the root window announces a work area.
+xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA "0, 0, 1280, 800"
+
+# Differing pixels between a screen area and the same area of a picture (scaled by $5 first).
+differing() {  # x y w h picture-crop-geometry picture [resize]
+  local x="$1" y="$2" w="$3" h="$4" crop="$5" picture="$6" resize="${7:-100%}"
+  /usr/bin/convert "$work/screen.png" -crop "${w}x${h}+${x}+${y}" +repage "$work/a.png"
+  /usr/bin/convert "$picture" -crop "$crop" +repage -resize "$resize" "$work/b.png"
+  /usr/bin/compare -metric AE -fuzz 3% "$work/a.png" "$work/b.png" null: 2>&1 | sed -E 's/ .*//'
+}
+
+for scale in 1 2; do
+  if [ "$format" = Standalone ]; then
+    if [ "$scale" = 2 ]; then
+      command -v xsettingsd >/dev/null || { echo "SKIP ($format): xsettingsd is missing (make setup installs it)"; exit 0; }
+      echo "Gdk/WindowScalingFactor 2" >"$work/xsettings"
+      xsettingsd -c "$work/xsettings" >/dev/null 2>&1 &
+      pids+=($!)
+      sleep 0.5
+    fi
+    HOME="$work/home$scale" "$standalone" >"$work/log" 2>&1 &
+    pid=$!
+    window=""
+    for _ in $(seq 1 100); do window=$(xdotool search --onlyvisible --name '^Selvane$' 2>/dev/null | head -1); [ -n "$window" ] && break; sleep 0.1; done
+    [ -n "$window" ] || { fail "no window appeared at scale $scale"; continue; }
+    sleep 1
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    width=$((620 * scale)); height=$((305 * scale))
+    [ "$WIDTH" -ge "$width" ] || fail "the window is $WIDTH wide at scale $scale, narrower than the editor's $width"
+    border=$(( (WIDTH - width) / 2 ))
+    x0=$((X + border)); y0=$((Y + HEIGHT - height - border))  # the editor fills the window's bottom
+  else
+    "$host" --window "$format" 6 "$scale" >"$work/log" 2>&1 &
+    pid=$!
+    for _ in $(seq 1 100); do grep -q '^editor at' "$work/log" && break; sleep 0.1; done
+    read -r _ _ x0 y0 _ width height <<<"$(grep '^editor at' "$work/log")"
+    [ -n "${x0:-}" ] || { fail "the host did not show the editor at scale $scale"; cat "$work/log"; continue; }
+    [ "$width" = $((620 * scale)) ] && [ "$height" = $((305 * scale)) ] \
+      || fail "the editor is ${width}x${height} at scale $scale, not $((620 * scale))x$((305 * scale))"
+    sleep 1
+  fi
+
+  # the maker's and product's names in the title strip and a slider's caption,
+  # as printed on the background picture; a loaded machine may take a moment
+  # to paint, so look again for a few seconds before calling it wrong
+  picture="$resources/cassettePhoto.jpg"
+  [ "$scale" = 2 ] && picture="$resources/cassettePhoto_2x.jpg"
+  for attempt in $(seq 1 12); do
+    /usr/bin/import -window root "$work/screen.png"
+    report=""; wrong=0
+    for area in "10 4 200 22" "55 48 60 9"; do
+      read -r ax ay aw ah <<<"$area"
+      w=$((aw * scale)); h=$((ah * scale))
+      own=$(differing $((x0 + ax * scale)) $((y0 + ay * scale)) "$w" "$h" "${w}x${h}+$((ax * scale))+$((ay * scale))" "$picture")
+      report+="$format at scale $scale, area $area: $own of $((w * h)) pixels differ from $(basename "$picture")"$'\n'
+      [ "$own" -le $((w * h / 100)) ] || wrong=1
+      if [ "$scale" = 2 ]; then
+        enlarged=$(differing $((x0 + ax * 2)) $((y0 + ay * 2)) "$w" "$h" "${aw}x${ah}+${ax}+${ay}" "$resources/cassettePhoto.jpg" 200%)
+        report+="$format at scale 2, area $area: $enlarged of $((w * h)) pixels differ from the 1x picture enlarged"$'\n'
+        [ "$enlarged" -gt $((w * h / 10)) ] || wrong=1
+      fi
+    done
+    [ $wrong -eq 0 ] && break
+    sleep 0.5
+  done
+  printf '%s' "$report"
+  cp "$work/screen.png" "$shots/editor-$format-scale$scale.png"
+  [ $wrong -eq 0 ] || fail "at scale $scale the screen does not show the expected picture 1:1 (screenshot: $shots/editor-$format-scale$scale.png)"
+
+  kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
+done
+
+[ $failures -eq 0 ] && echo "PASS ($format): the editor draws its 1x pictures at scale 1 and its 2x pictures at scale 2"
+exit $((failures > 0))
