@@ -6,37 +6,32 @@ namespace artwork
 {
 namespace
 {
-// Makes everything within `radius` of `centre` (in points) transparent, with a
-// one-pixel soft edge.
-void clearDisc (juce::Image& image, juce::Point<float> centre, float radius, int scale)
+// Multiplies each pixel's alpha by keep (its distance in pixels from `centre`,
+// given in points).
+template <typename Keep>
+void fadeByDistance (juce::Image& image, juce::Point<float> centre, int scale, Keep keep)
 {
     centre *= (float) scale;
-    radius *= (float) scale;
     juce::Image::BitmapData pixels (image, juce::Image::BitmapData::readWrite);
     for (int y = 0; y < image.getHeight(); ++y)
         for (int x = 0; x < image.getWidth(); ++x)
         {
             const float d = juce::Point<float> ((float) x + 0.5f, (float) y + 0.5f).getDistanceFrom (centre);
-            const float keep = juce::jlimit (0.0f, 1.0f, d - radius);
             const auto p = pixels.getPixelColour (x, y);
-            pixels.setPixelColour (x, y, p.withAlpha (p.getFloatAlpha() * keep));
+            pixels.setPixelColour (x, y, p.withAlpha (p.getFloatAlpha() * juce::jlimit (0.0f, 1.0f, keep (d))));
         }
 }
-// Makes everything further than `radius` from `centre` (in points)
-// transparent, with a one-pixel soft edge.
+
+// Makes everything within `radius` points of `centre` transparent, with a one-pixel soft edge.
+void clearDisc (juce::Image& image, juce::Point<float> centre, float radius, int scale)
+{
+    fadeByDistance (image, centre, scale, [r = radius * (float) scale] (float d) { return d - r; });
+}
+
+// Makes everything further than `radius` points from `centre` transparent, with a one-pixel soft edge.
 void keepDisc (juce::Image& image, juce::Point<float> centre, float radius, int scale)
 {
-    centre *= (float) scale;
-    radius *= (float) scale;
-    juce::Image::BitmapData pixels (image, juce::Image::BitmapData::readWrite);
-    for (int y = 0; y < image.getHeight(); ++y)
-        for (int x = 0; x < image.getWidth(); ++x)
-        {
-            const float d = juce::Point<float> ((float) x + 0.5f, (float) y + 0.5f).getDistanceFrom (centre);
-            const float keep = juce::jlimit (0.0f, 1.0f, radius - d);
-            const auto p = pixels.getPixelColour (x, y);
-            pixels.setPixelColour (x, y, p.withAlpha (p.getFloatAlpha() * keep));
-        }
+    fadeByDistance (image, centre, scale, [r = radius * (float) scale] (float d) { return r - d; });
 }
 } // namespace
 
