@@ -2,7 +2,8 @@
 
 #include "BinaryData.h"
 
-#include <iterator>
+#include <algorithm>
+#include <vector>
 
 namespace pictures
 {
@@ -40,6 +41,23 @@ const Entry entries[] = {
 
 #undef SELVANE_PICTURE
 
+int openKeepers = 0;
+
+std::vector<juce::Image>& keptPictures()
+{
+    static std::vector<juce::Image> pictures;
+    return pictures;
+}
+
+juce::Image decoded (const char* data, int size)
+{
+    auto image = juce::ImageCache::getFromMemory (data, size);
+    auto& kept = keptPictures();
+    if (openKeepers > 0 && image.isValid() && std::find (kept.begin(), kept.end(), image) == kept.end())
+        kept.push_back (image);
+    return image;
+}
+
 const Entry& entryFor (Id id)
 {
     for (const auto& entry : entries)
@@ -53,13 +71,13 @@ const Entry& entryFor (Id id)
 juce::Image get (Id id)
 {
     const auto& entry = entryFor (id);
-    return juce::ImageCache::getFromMemory (entry.data, entry.size);
+    return decoded (entry.data, entry.size);
 }
 
 juce::Image get2x (Id id)
 {
     const auto& entry = entryFor (id);
-    return juce::ImageCache::getFromMemory (entry.data2x, entry.size2x);
+    return decoded (entry.data2x, entry.size2x);
 }
 
 bool isAboveOneX (juce::Graphics& g)
@@ -72,11 +90,19 @@ juce::Image forContext (juce::Graphics& g, const juce::Image& oneX)
     if (! oneX.isValid() || ! isAboveOneX (g))
         return oneX;
     for (const auto& entry : entries)
-        if (juce::ImageCache::getFromMemory (entry.data, entry.size) == oneX)
+        if (juce::ImageCache::getFromHashCode ((juce::int64) (juce::pointer_sized_int) entry.data) == oneX)  // the cache's key for it, no decoding
         {
-            auto partner = juce::ImageCache::getFromMemory (entry.data2x, entry.size2x);
+            auto partner = decoded (entry.data2x, entry.size2x);
             return partner.isValid() ? partner : oneX;
         }
     return oneX;
+}
+
+KeepDecoded::KeepDecoded() { ++openKeepers; }
+
+KeepDecoded::~KeepDecoded()
+{
+    if (--openKeepers == 0)
+        keptPictures().clear();
 }
 } // namespace pictures

@@ -46,4 +46,18 @@ inline int sourceScale (const juce::Image& drawn, const juce::Image& oneX)
 {
     return oneX.getWidth() > 0 ? drawn.getWidth() / oneX.getWidth() : 1;
 }
+
+// While one lives (an open editor holds one), every picture asked for stays
+// decoded. JUCE's image cache lets go of a picture nobody holds after a few
+// seconds, and decoding a 2x filmstrip again (10 MB of pixels) would stall the
+// next paint of a knob. Message thread only, as all painting.
+class KeepDecoded
+{
+public:
+    KeepDecoded();
+    ~KeepDecoded();
+
+private:
+    JUCE_DECLARE_NON_COPYABLE (KeepDecoded)
+};
 } // namespace pictures

@@ -2,6 +2,7 @@
 
 #include "AltLookAndFeel.h"
 #include "OptionGUI.h"
+#include "Pictures.h"
 #include "Oscillo.h"
 #include "WelcomeGUI.h"
 
@@ -50,6 +51,7 @@ private:
     void switchBackground();
 
     VelmorAudioProcessor& processor;
+    pictures::KeepDecoded keepPicturesDecoded;  // outlives every child that draws one
 
     std::unique_ptr<OptionGUI> optionGUI;
     std::unique_ptr<WelcomeGUI> welcomeGUI;

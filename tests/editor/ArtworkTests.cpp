@@ -222,3 +222,43 @@ TEST (PrintedText, ReadsAtLeastFourAndAHalfToOne)
         }
     }
 }
+
+// The gain read-out (shown while the fader is hovered) prints inside the
+// fader's dark groove, its widest texts included.
+TEST (GainReadout, PrintsInsideTheDarkGroove)
+{
+    for (int background : { 0, 1 })
+    {
+        VelmorAudioProcessor processor;
+        processor.idxGUI = background;
+        std::unique_ptr<juce::AudioProcessorEditor> editor (processor.createEditor());
+        const auto picture = pictures::get (background == 1 ? Id::outlineBackground : Id::cassettePhoto);
+        const juce::Rectangle<int> readoutBox (layout::gainReadout.x, layout::gainReadout.y, layout::gainReadout.width,
+                                               layout::gainReadout.height);
+        juce::Label* readout = nullptr;
+        for (auto* child : editor->getChildren())
+            if (auto* label = dynamic_cast<juce::Label*> (child); label != nullptr && label->getBounds() == readoutBox)
+                readout = label;
+        ASSERT_NE (readout, nullptr);
+
+        for (const char* text : { "-90 dB", "+10 dB", "-0.5 dB" })
+        {
+            readout->setText (text, juce::dontSendNotification);
+            readout->setVisible (true);
+            juce::Image shown (juce::Image::RGB, layout::editorWidth, layout::editorHeight, true);
+            juce::Graphics g (shown);
+            readout->paintEntireComponent (g, true);  // the label alone, on black
+            int inked = 0;
+            for (int y = readoutBox.getY(); y < readoutBox.getBottom(); ++y)
+                for (int x = readoutBox.getX(); x < readoutBox.getRight(); ++x)
+                    if (shown.getPixelAt (x - readoutBox.getX(), y - readoutBox.getY()).getBrightness() > 0.1f)
+                    {
+                        ++inked;
+                        EXPECT_LT (picture.getPixelAt (x, y).getPerceivedBrightness(), 0.2f)
+                            << "\"" << text << "\" prints outside the groove at " << x << "," << y << " (background " << background << ")";
+                    }
+            EXPECT_GT (inked, 30) << text;
+        }
+        processor.editorBeingDeleted (editor.get());
+    }
+}

@@ -4,6 +4,8 @@
 
 #include "EditorTestSupport.h"
 
+#include "BinaryData.h"
+
 #include "editor/Layout.h"
 #include "editor/Pictures.h"
 #include "editor/VelmorAudioProcessorEditor.h"
@@ -75,7 +77,8 @@ protected:
     }
     void TearDown() override
     {
-        processor.editorBeingDeleted (editor.get());
+        if (editor != nullptr)
+            processor.editorBeingDeleted (editor.get());
         editor.reset();
     }
 
@@ -217,6 +220,21 @@ TEST_F (ScaledEditor, AHostsScaleFactorDrawsTheEditorFromTheTwoXPictures)
     for (auto [x, y] : { std::pair { 250, 30 }, std::pair { 600, 40 }, std::pair { 900, 400 }, std::pair { 100, 40 } })
         EXPECT_EQ (shown.getPixelAt (x, y), background.getPixelAt (x, y)) << x << "," << y;
     window.removeChildComponent (editor.get());
+}
+
+TEST_F (ScaledEditor, ItsPicturesStayDecodedWhileItIsOpenAndNoLonger)
+{
+    const auto cached = [] (const char* data) { return juce::ImageCache::getFromHashCode ((juce::int64) (juce::pointer_sized_int) data).isValid(); };
+    render (*editor, 2);
+    juce::ImageCache::releaseUnusedImages();  // what JUCE's cache does a few seconds after a paint
+    EXPECT_TRUE (cached (BinaryData::bouton_Time_2x_png)) << "the 2x filmstrip would be decoded again on the next paint";
+    EXPECT_TRUE (cached (BinaryData::Bouton_slider_2x_png));
+    EXPECT_TRUE (cached (BinaryData::bouton_Fdback_png));
+
+    processor.editorBeingDeleted (editor.get());
+    editor.reset();
+    juce::ImageCache::releaseUnusedImages();
+    EXPECT_FALSE (cached (BinaryData::bouton_Time_2x_png)) << "a closed editor keeps 10 MB of pixels";
 }
 
 TEST (WelcomePageScaled, DrawsTheTwoXPanelOnAScaledScreen)
