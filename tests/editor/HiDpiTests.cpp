@@ -13,6 +13,8 @@
 #include "engine/VelmorAudioProcessor.h"
 
 #include <cmath>
+#include <iterator>
+#include <string>
 
 using namespace testing_support;
 using pictures::Id;
@@ -108,6 +110,38 @@ TEST (HiDpiPictures, EachPictureHasAPartnerOfTwiceItsSizeInTheSameFormat)
     }
     // the filmstrips keep 127 frames, now 140 x 140 each
     EXPECT_EQ (pictures::get2x (Id::timeKnob).getBounds(), juce::Rectangle<int> (0, 0, 140, 127 * 140));
+}
+
+// Byte for byte, each partner is the same kind of file as its 1x picture:
+// PNG colour type and transparency chunk, or a baseline JPEG.
+TEST (HiDpiPictures, EachPartnerIsTheSameKindOfFileAsItsOneXPicture)
+{
+    int partners = 0;
+    for (int i = 0; i < BinaryData::namedResourceListSize; ++i)
+    {
+        const juce::String name (BinaryData::namedResourceList[i]);
+        if (! name.contains ("_2x_"))
+            continue;
+        int size = 0, oneXSize = 0;
+        const auto* twoX = reinterpret_cast<const unsigned char*> (BinaryData::getNamedResource (name.toRawUTF8(), size));
+        const auto* oneX = reinterpret_cast<const unsigned char*> (
+            BinaryData::getNamedResource (name.replace ("_2x_", "_").toRawUTF8(), oneXSize));
+        ASSERT_NE (oneX, nullptr) << name << " has no 1x picture";
+        const std::string twoXBytes ((const char*) twoX, (size_t) size), oneXBytes ((const char*) oneX, (size_t) oneXSize);
+        if (name.endsWith ("_jpg"))
+        {
+            EXPECT_NE (twoXBytes.find ("\xff\xc0"), std::string::npos) << name << ": baseline";
+            EXPECT_EQ (twoXBytes.find ("\xff\xc2"), std::string::npos) << name << ": not progressive";
+        }
+        else
+        {
+            EXPECT_EQ (twoX[24], oneX[24]) << name << ": bit depth";
+            EXPECT_EQ (twoX[25], oneX[25]) << name << ": colour type";
+            EXPECT_EQ (twoXBytes.find ("tRNS") != std::string::npos, oneXBytes.find ("tRNS") != std::string::npos) << name;
+        }
+        ++partners;
+    }
+    EXPECT_EQ (partners, (int) std::size (allPictures));
 }
 
 TEST (HiDpiPictures, AContextPicksThePartnerOnlyWhenItIsScaledAboveOneX)
