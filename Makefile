@@ -75,7 +75,7 @@ artwork: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target selvane-artwork
 	$(BUILD_DIR)/tools/selvane-artwork resources
 
-# Renders the editor and its parts to PNG files under build/snapshots/.
+# Renders the editor (at 1x and 2x) and its parts to PNG files under build/snapshots/.
 snapshot: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target selvane-snapshot
 	$(BUILD_DIR)/tools/selvane-snapshot $(BUILD_DIR)/snapshots
