@@ -55,6 +55,9 @@ constexpr Box dryWetReadout { 154, 250, 37, 12 };
 constexpr Box gainSlider { 12, 71, 37, 196 };
 constexpr Box gainReadout { 12, 59, 37, 12 };
 constexpr int gainTextBoxWidth = 80, gainTextBoxHeight = 20;
+// JUCE's skew: a fader position p (0 at the bottom) stands for
+// minimum + range * p^(1/skew), so the loud end is spread out.
+constexpr double gainFaderSkew = 3.0;
 
 // Where a thumb's centre travels: a slider's box less JUCE's thumb indent at
 // each end (LookAndFeel_V2::getSliderThumbRadius, 7 + 2 px), the fader's

@@ -157,7 +157,7 @@ VelmorAudioProcessorEditor::VelmorAudioProcessorEditor (VelmorAudioProcessor& p)
     sliderGain = makeSlider (*this, *this, kGain, juce::Slider::LinearVertical, 0xff00fff5);
     sliderGain->setTextBoxStyle (juce::Slider::TextBoxBelow, true, layout::gainTextBoxWidth, layout::gainTextBoxHeight);
     sliderGain->setColour (juce::Slider::textBoxTextColourId, juce::Colour (0x0000fff5));
-    sliderGain->setSkewFactor (3.0);
+    sliderGain->setSkewFactor (layout::gainFaderSkew);
     sliderMode = makeSlider (*this, *this, kMode, juce::Slider::RotaryVerticalDrag, 0xff00ff7c);
 
     backgroundImage = backgroundPicture (0);

@@ -5,6 +5,7 @@
 #include "Artwork.h"
 
 #include "../../editor/Layout.h"
+#include "../../engine/ParameterTable.h"
 
 namespace artwork
 {
@@ -139,10 +140,11 @@ void drawControlRow (juce::Graphics& g, const ControlRow& row)
     g.drawText (row.highEnd, juce::Rectangle<float> (right - 2.5f - 70.0f, wordTop, 70.0f, 11.0f), juce::Justification::bottomRight);
 }
 
-// The fader's position for a gain, as the slider's skew places it.
+// The fader's position for a gain, as the control's range and skew place it.
 float gainY (float decibels)
 {
-    const float proportion = std::pow ((decibels + 90.0f) / 100.0f, 3.0f);
+    const auto range = selvane::parameterTable[selvane::kGain].control;
+    const float proportion = std::pow ((decibels - range.minimum) / (range.maximum - range.minimum), (float) layout::gainFaderSkew);
     return (float) layout::gainTravelBottom - ((float) (layout::gainTravelBottom - layout::gainTravelTop)) * proportion;
 }
 

@@ -6,6 +6,7 @@
 #include "editor/AltLookAndFeel.h"
 #include "editor/Layout.h"
 #include "editor/Oscillo.h"
+#include "editor/Pictures.h"
 #include "editor/VelmorAudioProcessorEditor.h"
 #include "editor/WelcomeGUI.h"
 #include "engine/VelmorAudioProcessor.h"
@@ -25,10 +26,7 @@ bool writePng (const juce::Image& image, const juce::File& file)
     return out.openedOk() && png.writeImageToStream (image, out);
 }
 
-juce::Image background()
-{
-    return juce::ImageCache::getFromMemory (BinaryData::cassettePhoto_jpg, BinaryData::cassettePhoto_jpgSize);
-}
+juce::Image background() { return pictures::get (pictures::Id::cassettePhoto); }
 
 // Every embedded picture as a PNG, the filmstrips as a few frames side by side.
 bool writePictures (const juce::File& dir)
