@@ -55,4 +55,6 @@ ${selvane_preset_entries}};
 constexpr int numFactoryPresets = (int) (sizeof (factoryPresets) / sizeof (factoryPresets[0]));
 } // namespace selvane
 ")
-selvane_write_if_changed(${SELVANE_GENERATED_DIR}/FactoryPresets.h "${selvane_presets_header}")
+# Written only when it changes, so that configuring again rebuilds nothing.
+file(WRITE ${SELVANE_GENERATED_DIR}/FactoryPresets.h.new "${selvane_presets_header}")
+configure_file(${SELVANE_GENERATED_DIR}/FactoryPresets.h.new ${SELVANE_GENERATED_DIR}/FactoryPresets.h COPYONLY)

@@ -1,10 +1,10 @@
-    //==============================================================================
-    // Inserted by Selvane's build into its copy of JUCE's VST3 adapter (see
-    // host/Vst3Client.cpp): the scratch buffers processAudio copies the host's
-    // channels into hold the block size announced in setupProcessing. A longer
-    // block is processed in slices of that size, with the block's MIDI given to
-    // the first slice; a block whose buses could not be sliced is answered with
-    // silence. No allocation: the slices' channel lists live on the stack.
+    // Included into the component class of the patched copy of JUCE's VST3
+    // adapter (host/patches/juce_VST3_Wrapper.cpp.patch): the scratch buffers
+    // processAudio copies the host's channels into hold the block size announced
+    // in setupProcessing. A longer block is processed in slices of that size,
+    // with the block's MIDI given to the first slice; a block whose buses could
+    // not be sliced is answered with silence. No allocation: the slices' channel
+    // lists live on the stack.
     template <typename FloatType>
     void processAudioInSlices (Vst::ProcessData& data)
     {

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config ccache
+  build-essential cmake ninja-build pkg-config ccache patch python3
   juce-modules-source fst-dev
   libgtest-dev libgmock-dev libbenchmark-dev valgrind
   xvfb x11-utils xdotool imagemagick fonts-roboto-unhinted xsettingsd

@@ -1,5 +1,5 @@
 // The LV2 client: the framework's adapter, from a copy made at configure time
-// with the mends host/lv2/Lv2Client.cmake lists (hosts read every parameter's
+// with the patch host/lv2/Lv2Client.cmake applies (hosts read every parameter's
 // value; the host's own change is not echoed, what the processor announces in
 // response is; a manifest that validates; the factory bank as presets).
 //
@@ -17,6 +17,7 @@ namespace selvane
 void writeFactoryPresets (juce::OutputStream& os, juce::AudioProcessor& proc);
 } // namespace selvane
 
+#include "PluginIdentity.h"  // the manifest's version and licence
 #include "juce_lv2_client/juce_LV2_Client.cpp"
 
 #include "FactoryPresets.h"

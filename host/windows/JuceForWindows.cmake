@@ -26,7 +26,7 @@ set(selvane_juce_modules
 # The copy is stamped with what it was made from: the package's file list
 # (rewritten by every install or update of it) and each module's header. A
 # different stamp, or a copy left half made, and it is made again.
-include(${CMAKE_CURRENT_LIST_DIR}/../JuceSourcePatch.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../PatchedCopy.cmake)
 set(SELVANE_JUCE_PACKAGE_LIST /var/lib/dpkg/info/juce-modules-source-data.list)
 set(juce_source_stamp "")
 if(EXISTS ${SELVANE_JUCE_PACKAGE_LIST})
@@ -67,40 +67,17 @@ endif()
 # IDWriteFactory, ...) takes the UUID MinGW's headers declare for it: JUCE's
 # fallback was a null UUID, so the Direct2D and DirectWrite factories were never
 # made and opening the editor crashed the 32-bit library on a null pointer.
-set(com_header juce_core/native/juce_win32_ComSmartPtr.h)
-selvane_read_source(com_text ${SELVANE_JUCE_SOURCE_MODULES}/${com_header})
-selvane_mend(com_text
-[[ template <typename Type> struct UUIDGetter { static CLSID get() { jassertfalse; return {}; } };]]
-[[ // A system interface's UUID comes from MinGW's own declaration of it (an
- // interface it does not declare fails to link, rather than getting a null UUID).
- template <typename Type> CLSID juceComClassUuid (Type*) { return __mingw_uuidof<Type>(); }
- template <typename Type> struct UUIDGetter { static CLSID get() { return juceComClassUuid (static_cast<Type*> (nullptr)); } };
- // This __uuidof takes a type only; IID_PPV_ARGS hands it an expression.
- #undef IID_PPV_ARGS
- #define IID_PPV_ARGS(ppType) __uuidof (std::remove_reference_t<decltype (**(ppType))>), IID_PPV_ARGS_Helper (ppType)]]
-    ${com_header})
-selvane_mend(com_text
-[[ #define JUCE_COMCLASS(name, guid) \
-    struct name; \
-    JUCE_DECLARE_UUID_GETTER (name, guid) \
-    struct name]]
-[[ #define JUCE_COMCLASS(name, guid) \
-    struct name; \
-    inline CLSID juceComClassUuid (name*) { return ::juce::uuidFromString (guid); } \
-    struct name]]
-    ${com_header})
-selvane_write_if_changed(${SELVANE_JUCE_MODULES}/${com_header} "${com_text}")
-
+# (juce_win32_ComSmartPtr.h.patch)
+#
 # JUCE's display-refresh dispatcher asks DXGI for the display adapters and
 # used the factory without checking that it was made: where DXGI refuses, it
-# read through a null pointer. Without a factory there are no adapters.
-set(windowing_source juce_gui_basics/native/juce_win32_Windowing.cpp)
-selvane_read_source(windowing_text ${SELVANE_JUCE_SOURCE_MODULES}/${windowing_source})
-selvane_mend(windowing_text
-[[        while (factory->EnumAdapters (i, adapter.resetAndGetPointerAddress()) != DXGI_ERROR_NOT_FOUND)]]
-[[        while (factory != nullptr && factory->EnumAdapters (i, adapter.resetAndGetPointerAddress()) != DXGI_ERROR_NOT_FOUND)]]
-    ${windowing_source})
-selvane_write_if_changed(${SELVANE_JUCE_MODULES}/${windowing_source} "${windowing_text}")
+# read through a null pointer. Without a factory there are no adapters
+# (juce_win32_Windowing.cpp.patch).
+foreach(patched juce_core/native/juce_win32_ComSmartPtr.h juce_gui_basics/native/juce_win32_Windowing.cpp)
+    get_filename_component(patched_name ${patched} NAME)
+    selvane_patched_copy(${SELVANE_JUCE_SOURCE_MODULES}/${patched}
+        ${CMAKE_CURRENT_LIST_DIR}/patches/${patched_name}.patch ${SELVANE_JUCE_MODULES}/${patched})
+endforeach()
 
 include(${SELVANE_JUCE_CMAKE_DIR}/JUCEModuleSupport.cmake)
 include(${SELVANE_JUCE_CMAKE_DIR}/JUCEUtils.cmake)

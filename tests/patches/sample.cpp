@@ -1,0 +1,14 @@
+int first()
+{
+    return 1;
+}
+
+int second()
+{
+    return 1;
+}
+
+int third()
+{
+    return 3;
+}
