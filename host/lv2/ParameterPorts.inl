@@ -1,11 +1,14 @@
-// The parameters' control input ports. A value the host puts on a port is
-// applied when it differs from what the port held at the last run, and before
-// the first run a port counts as holding its default: a value given before the
-// first run is applied, a port left at its default changes nothing. A state
-// restore counts every port as back at its default, so the restored state
-// keeps the parameters whose ports the host leaves at their defaults (as a
-// session saved before the parameters were ports does), and a port the host
-// set otherwise still wins.
+// The parameters' control input ports. A port's value applies when the host
+// changes it, that is when the port holds something other than it held when
+// last looked at; a change made inside the plug-in (editor, MIDI controller,
+// MIDI learn) stays until the host writes the port again.
+//
+// Before the first run a port counts as holding its default: a value given
+// before the first run applies, a port left at its default changes nothing.
+// A state restore looks at every port as it stands then, so the restored state
+// decides and only what the host writes afterwards applies; a port the host
+// has not connected yet counts as at its default (a session saved when the
+// parameters were not ports leaves them there, and plays as saved).
 class ParameterPorts
 {
 public:
@@ -26,14 +29,17 @@ public:
         return true;
     }
 
-    void stateWasRestored() { restored.store (true); }
+    // Called by the state restore, which never runs while run() does (the
+    // plug-in does not claim a thread-safe restore).
+    void stateWasRestored()
+    {
+        for (size_t i = 0; i < ports.size(); ++i)
+            lastSeen[i] = ports[i] != nullptr ? *ports[i] : defaults[i];
+    }
 
     template <typename Callback>
     void forEachChange (Callback&& callback)
     {
-        if (restored.exchange (false))
-            std::copy (defaults.begin(), defaults.end(), lastSeen.begin());
-
         for (size_t i = 0; i < ports.size(); ++i)
         {
             if (ports[i] == nullptr || *ports[i] == lastSeen[i])
@@ -46,6 +52,4 @@ public:
 private:
     std::vector<const float*> ports;
     std::vector<float> defaults, lastSeen;
-    std::atomic<bool> restored { false };
 };
-

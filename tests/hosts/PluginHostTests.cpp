@@ -43,12 +43,29 @@ void runBlocks (juce::AudioPluginInstance& p, juce::AudioBuffer<float>& buffer, 
     audioThread.join();
     juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
 }
-// Gives "DryWet" controller 20 inside a host's saved state, as MIDI learn
+// Lets the message thread deliver what is posted to it until `done` holds, or
+// for at most `seconds` (a loaded machine may take its time).
+template <typename Predicate>
+bool dispatchUntil (Predicate&& done, double seconds = 10.0)
+{
+    const auto deadline = juce::Time::getMillisecondCounterHiRes() + seconds * 1000.0;
+    while (! done())
+    {
+        if (juce::Time::getMillisecondCounterHiRes() > deadline)
+            return false;
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (5);
+    }
+    return true;
+}
+
+// Gives a parameter controller 20 inside a host's saved state, as MIDI learn
 // would have: the plug-in's document is edited in place ("-1" becomes "20",
 // same length) wherever the format keeps it.
-juce::MemoryBlock withDryWetOnController20 (const juce::MemoryBlock& hostState, const juce::String& format)
+juce::MemoryBlock withController20For (const juce::String& parameter, const juce::MemoryBlock& hostState,
+                                       const juce::String& format)
 {
-    const juce::String from = "<midiMapDryWet>-1</midiMapDryWet>", to = "<midiMapDryWet>20</midiMapDryWet>";
+    const juce::String from = "<midiMap" + parameter + ">-1</midiMap" + parameter + ">",
+                       to = "<midiMap" + parameter + ">20</midiMap" + parameter + ">";
     auto editBytes = [&] (juce::MemoryBlock block) {
         auto* bytes = static_cast<char*> (block.getData());
         for (size_t i = 0; i + (size_t) from.length() <= block.getSize(); ++i)
@@ -86,15 +103,15 @@ juce::MemoryBlock withDryWetOnController20 (const juce::MemoryBlock& hostState, 
     text = text.substring (0, start) + editBase64 (text.substring (start, end)) + text.substring (end);
     return juce::MemoryBlock (text.toRawUTF8(), text.getNumBytesAsUTF8());
 }
-// "DryWet" as the plug-in itself holds it, read through the host's saved state.
-float savedDryWet (juce::AudioPluginInstance& p, const juce::String& format)
+// A parameter as the plug-in itself holds it, read through the host's saved state.
+float savedValue (juce::AudioPluginInstance& p, const juce::String& format, const juce::String& parameter)
 {
     juce::MemoryBlock state;
     p.getStateInformation (state);
     const auto document = juce::parseXML (pluginDocumentIn (state, format));
     if (document == nullptr)
         return -1.0f;
-    auto* element = document->getChildByName ("DryWet");
+    auto* element = document->getChildByName (parameter);
     return element != nullptr ? element->getAllSubText().getFloatValue() : -1.0f;
 }
 
@@ -276,7 +293,7 @@ TEST_P (Hosted, ControlChangeDrivesItsAssignedParameterAndTheAssignmentSurvivesA
     a->prepareToPlay (48000.0, 512);
     juce::MemoryBlock fresh;
     a->getStateInformation (fresh);
-    const auto assigned = withDryWetOnController20 (fresh, format);
+    const auto assigned = withController20For ("DryWet", fresh, format);
     ASSERT_NE (assigned, restorableState (fresh, format)) << "the assignment was not written into the host's state";
     a->setStateInformation (assigned.getData(), (int) assigned.getSize());
 
@@ -284,7 +301,7 @@ TEST_P (Hosted, ControlChangeDrivesItsAssignedParameterAndTheAssignmentSurvivesA
     juce::MidiBuffer midi;
     midi.addEvent (juce::MidiMessage::controllerEvent (1, 20, 127), 0);
     runBlocks (*a, buffer, 2, midi);
-    EXPECT_EQ (savedDryWet (*a, format), 1.0f);
+    EXPECT_EQ (savedValue (*a, format, "DryWet"), 1.0f);
     // JUCE's VST3 host passes changes a plug-in makes on the audio thread to
     // the plug-in's controller, not to its own parameter objects; an LV2
     // host's parameters are its input ports, which only the host (or the
@@ -303,9 +320,140 @@ TEST_P (Hosted, ControlChangeDrivesItsAssignedParameterAndTheAssignmentSurvivesA
     juce::MidiBuffer down;
     down.addEvent (juce::MidiMessage::controllerEvent (1, 20, 0), 0);
     runBlocks (*b, buffer, 2, down);
-    EXPECT_EQ (savedDryWet (*b, format), 0.0f);
+    EXPECT_EQ (savedValue (*b, format, "DryWet"), 0.0f);
     if (format == "VST")
         EXPECT_NEAR (parameterNamed (*b, "DryWet")->getValue(), 0.0f, 1.0e-6);
+}
+
+// A play head that knows nothing but that it exists: an LV2 host sends it as
+// an empty time:Position object, as hosts do with the transport.
+struct BarePlayHead : juce::AudioPlayHead
+{
+    juce::Optional<PositionInfo> getPosition() const override { return PositionInfo {}; }
+};
+
+// What a MIDI controller set stays until the host changes that parameter,
+// however many events later blocks carry (another controller, the transport)
+// and whatever value the host's own control holds.
+TEST_P (Hosted, AControllersChangeOutlivesTheEventsThatFollowIt)
+{
+    const juce::String format = GetParam().name;
+    struct Case
+    {
+        const char* next;
+        bool withTransport;
+        juce::MidiBuffer midi;
+    };
+    juce::MidiBuffer unassigned;
+    unassigned.addEvent (juce::MidiMessage::controllerEvent (1, 21, 64), 0);
+    const Case cases[] = { { "another controller", false, unassigned }, { "the transport", true, {} } };
+
+    for (const auto& next : cases)
+    {
+        auto p = load (GetParam());
+        ASSERT_NE (p, nullptr);
+        p->prepareToPlay (48000.0, 512);
+        juce::AudioBuffer<float> buffer (2, 512);
+        setParameter (*p, "DelayFeedback", 0.9f);  // the host's control, away from its default
+        runBlocks (*p, buffer, 1);
+        juce::MemoryBlock state;
+        p->getStateInformation (state);
+        const auto assigned = withController20For ("DelayFeedback", state, format);
+        p->setStateInformation (assigned.getData(), (int) assigned.getSize());
+        runBlocks (*p, buffer, 1);
+        ASSERT_NEAR (savedValue (*p, format, "DelayFeedback"), 0.9f, 1.0e-6);
+
+        juce::MidiBuffer down;
+        down.addEvent (juce::MidiMessage::controllerEvent (1, 20, 0), 0);
+        runBlocks (*p, buffer, 1, down);
+        EXPECT_EQ (savedValue (*p, format, "DelayFeedback"), 0.0f) << "controller 20 did not set the feedback";
+
+        BarePlayHead playHead;
+        if (next.withTransport)
+            p->setPlayHead (&playHead);
+        runBlocks (*p, buffer, 3, next.midi);
+        EXPECT_EQ (savedValue (*p, format, "DelayFeedback"), 0.0f) << "undone by " << next.next;
+        p->setPlayHead (nullptr);
+
+        // The host's own change still applies.
+        setParameter (*p, "DelayFeedback", 0.4f);
+        runBlocks (*p, buffer, 1);
+        EXPECT_NEAR (savedValue (*p, format, "DelayFeedback"), 0.4f, 1.0e-6) << "after " << next.next;
+    }
+}
+
+// A restored state leaves the plug-in exactly as the state says, whatever the
+// host's controls held before the restore; only what the host sets afterwards
+// applies. The state restored here was saved after a MIDI controller moved
+// "DelayFeedback" away from the host's control (which the host cannot see in
+// LV2, whose parameters are the host's own ports); every parameter is read
+// back, from the plug-in and, where the host owns the value, from the host.
+TEST_P (Hosted, ARestoredStateIsNotOverruledByWhatTheHostHeldBefore)
+{
+    const juce::String format = GetParam().name;
+    const char* names[] = { "DelayTime", "DelayFeedback", "Mode", "Balance", "PingPong",
+                            "HighCut", "LowCut", "DryWet", "Gain" };
+    const auto tag = [] (const juce::String& name) {  // the document's names for the filters are older
+        return name == "HighCut" ? juce::String ("LowPass") : name == "LowCut" ? juce::String ("HighPass") : name;
+    };
+    const auto controller20 = [] (int value) {
+        juce::MidiBuffer midi;
+        midi.addEvent (juce::MidiMessage::controllerEvent (1, 20, value), 0);
+        return midi;
+    };
+    auto p = load (GetParam());
+    ASSERT_NE (p, nullptr);
+    p->prepareToPlay (48000.0, 512);
+    juce::AudioBuffer<float> buffer (2, 512);
+
+    // Every control away from its default, and controller 20 on the feedback.
+    std::vector<float> saved;
+    for (const auto* name : names)
+    {
+        saved.push_back (0.1f + 0.08f * (float) saved.size());
+        setParameter (*p, name, saved.back());
+    }
+    runBlocks (*p, buffer, 1);
+    juce::MemoryBlock fresh;
+    p->getStateInformation (fresh);
+    const auto assigned = withController20For ("DelayFeedback", fresh, format);
+    p->setStateInformation (assigned.getData(), (int) assigned.getSize());
+    runBlocks (*p, buffer, 1);
+
+    // The state: the feedback at 0 by the controller.
+    runBlocks (*p, buffer, 1, controller20 (0));
+    saved[1] = 0.0f;
+    juce::MemoryBlock state;
+    p->getStateInformation (state);
+    const auto restorable = restorableState (state, format);
+
+    // Changed again after saving, then the state restored.
+    runBlocks (*p, buffer, 1, controller20 (127));
+    ASSERT_EQ (savedValue (*p, format, "DelayFeedback"), 1.0f);
+    p->setStateInformation (restorable.getData(), (int) restorable.getSize());
+    runBlocks (*p, buffer, 2);
+    for (size_t i = 0; i < saved.size(); ++i)
+        EXPECT_NEAR (savedValue (*p, format, tag (names[i])), saved[i], 1.0e-6) << names[i] << ", as the plug-in holds it";
+
+    // As pluginval checks it: each control moved by the host and the state
+    // restored at once, with no block between; the host reads its value back.
+    juce::Random random (7);
+    for (size_t i = 0; i < saved.size(); ++i)
+    {
+        auto* param = parameterNamed (*p, names[i]);
+        const float before = param->getValue();
+        param->setValue (random.nextFloat());
+        p->setStateInformation (restorable.getData(), (int) restorable.getSize());
+        EXPECT_NEAR (param->getValue(), before, 1.0e-6) << names[i] << " not restored";
+    }
+    runBlocks (*p, buffer, 2);
+    for (size_t i = 0; i < saved.size(); ++i)
+        EXPECT_NEAR (savedValue (*p, format, tag (names[i])), saved[i], 1.0e-6) << names[i] << ", as the plug-in holds it";
+
+    // What the host sets after the restore applies.
+    setParameter (*p, "DelayFeedback", 0.5f);
+    runBlocks (*p, buffer, 1);
+    EXPECT_NEAR (savedValue (*p, format, "DelayFeedback"), 0.5f, 1.0e-6);
 }
 
 // Automation of "Mode" from the host: the processor re-sends "DelayTime" with
@@ -342,15 +490,20 @@ TEST_P (Hosted, HostAutomationOfModeTellsTheHostOfTheDelayTime)
     delayTime->setValue (0.5f);
     runBlocks (*p, buffer, 2);
 
-    p->addListener (&heard);
-    mode->setValue (0.66f);  // the host's automation, not a change of the plug-in's own
-    juce::MessageManager::getInstance()->runDispatchLoopUntil (100);
-    p->removeListener (&heard);
-
-    const std::lock_guard<std::mutex> lock (heard.mutex);
     const auto told = [&] (int index) {
         return std::count_if (heard.changes.begin(), heard.changes.end(), [&] (auto& c) { return c.first == index; });
     };
+    p->addListener (&heard);
+    mode->setValue (0.66f);  // the host's automation, not a change of the plug-in's own
+    // The announcement of DelayTime is made after the host's change is applied:
+    // an echo of Mode would have come before it.
+    dispatchUntil ([&] {
+        const std::lock_guard<std::mutex> lock (heard.mutex);
+        return told (delayTime->getParameterIndex()) > 0;
+    });
+    p->removeListener (&heard);
+
+    const std::lock_guard<std::mutex> lock (heard.mutex);
     EXPECT_GE (told (delayTime->getParameterIndex()), 1) << "the host was not told of DelayTime";
     for (const auto& [index, value] : heard.changes)
         if (index == delayTime->getParameterIndex())
