@@ -196,17 +196,20 @@ TEST_P (ManyInstances, EachSoundsAsItDoesAloneWhateverOpensAndCloses)
     if (withEditors)
     {
         // The editor left open still paints the plug-in's look.
-        // A loaded machine may take a while to show it: up to five seconds.
+        // A loaded machine may take a while to show it: up to thirty seconds.
         // An editor the plug-in draws in a window of its own (LV2) is not
-        // reached by the host's repaint; halfway, its window is shown anew,
-        // which has the X server ask it to draw (said in the log when needed).
+        // reached by the host's repaint; after five seconds, its window is shown
+        // anew, which has the X server ask it to draw (said in the log when needed).
         auto* content = windows[1]->getContentComponent();
-        bool painted = false;
+        bool painted = false, shownAnew = false;
         juce::Image screen;
-        for (int attempt = 0; attempt < 10 && ! painted; ++attempt)
+        const auto start = juce::Time::getMillisecondCounterHiRes();
+        const auto elapsed = [&] { return (juce::Time::getMillisecondCounterHiRes() - start) / 1000.0; };
+        while (! painted && elapsed() < 30.0)
         {
-            if (attempt == 5)
+            if (! shownAnew && elapsed() > 5.0)
             {
+                shownAnew = true;
                 std::cout << format.name << ": the open editor has not shown yet; its window is shown again ("
                           << describePixels (screen, content->getScreenPosition()) << ")" << std::endl;
                 windows[1]->setVisible (false);
@@ -214,7 +217,7 @@ TEST_P (ManyInstances, EachSoundsAsItDoesAloneWhateverOpensAndCloses)
                 windows[1]->setVisible (true);
             }
             content->repaint();
-            juce::MessageManager::getInstance()->runDispatchLoopUntil (500);
+            juce::MessageManager::getInstance()->runDispatchLoopUntil (250);
             screen = screenshot();
             painted = looksLikeTheEditor (screen, content->getScreenPosition());
         }

@@ -8,6 +8,7 @@
 #   editor-scaled.sh FORMAT HOST_TESTS_BINARY STANDALONE_BINARY RESOURCES_DIR SCREENSHOT_DIR
 set -u
 format="$1"; host="$2"; standalone="$3"; resources="$4"; shots="$5"
+. "$(dirname "$0")/wait-until.sh"
 work=$(mktemp -d)
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; wait 2>/dev/null; rm -rf "$work"; }
@@ -34,36 +35,38 @@ for scale in 1 2; do
       echo "Gdk/WindowScalingFactor 2" >"$work/xsettings"
       xsettingsd -c "$work/xsettings" >/dev/null 2>&1 &
       pids+=($!)
-      sleep 0.5
+      serving_scale() { dump_xsettings 2>/dev/null | grep -q 'WindowScalingFactor 2'; }
+      wait_until 20 serving_scale || fail "xsettingsd did not serve the scale"
     fi
     HOME="$work/home$scale" "$standalone" >"$work/log" 2>&1 &
     pid=$!
     window=""
-    for _ in $(seq 1 100); do window=$(xdotool search --onlyvisible --name '^Selvane$' 2>/dev/null | head -1); [ -n "$window" ] && break; sleep 0.1; done
-    [ -n "$window" ] || { fail "no window appeared at scale $scale"; continue; }
-    sleep 1
-    eval "$(xdotool getwindowgeometry --shell "$window")"
+    visible_window() { window=$(xdotool search --onlyvisible --name '^Selvane$' 2>/dev/null | head -1); [ -n "$window" ]; }
+    wait_until 60 visible_window || { fail "no window appeared at scale $scale"; continue; }
+    # The window takes its size a moment after it shows.
+    editor_sized() { eval "$(xdotool getwindowgeometry --shell "$window")"; [ "$WIDTH" -ge $((620 * scale)) ]; }
+    wait_until 20 editor_sized
     width=$((620 * scale)); height=$((305 * scale))
     [ "$WIDTH" -ge "$width" ] || fail "the window is $WIDTH wide at scale $scale, narrower than the editor's $width"
     border=$(( (WIDTH - width) / 2 ))
     x0=$((X + border)); y0=$((Y + HEIGHT - height - border))  # the editor fills the window's bottom
   else
-    "$host" --window "$format" 6 "$scale" >"$work/log" 2>&1 &
+    "$host" --window "$format" 600 "$scale" >"$work/log" 2>&1 &  # ended by this script
     pid=$!
-    for _ in $(seq 1 100); do grep -q '^editor at' "$work/log" && break; sleep 0.1; done
+    wait_until 60 grep -q '^editor at' "$work/log"
     read -r _ _ x0 y0 _ width height <<<"$(grep '^editor at' "$work/log")"
     [ -n "${x0:-}" ] || { fail "the host did not show the editor at scale $scale"; cat "$work/log"; continue; }
     [ "$width" = $((620 * scale)) ] && [ "$height" = $((305 * scale)) ] \
       || fail "the editor is ${width}x${height} at scale $scale, not $((620 * scale))x$((305 * scale))"
-    sleep 1
   fi
 
   # the maker's and product's names in the title strip and a slider's caption,
   # as printed on the background picture; a loaded machine may take a moment
-  # to paint, so look again for a few seconds before calling it wrong
+  # to paint, so look again for up to 30 s before calling it wrong
   picture="$resources/cassettePhoto.jpg"
   [ "$scale" = 2 ] && picture="$resources/cassettePhoto_2x.jpg"
-  for attempt in $(seq 1 12); do
+  deadline=$(( $(date +%s) + 30 ))
+  while :; do
     /usr/bin/import -window root "$work/screen.png"
     report=""; wrong=0
     for area in "10 4 200 22" "55 48 60 9"; do
@@ -78,8 +81,8 @@ for scale in 1 2; do
         [ "$enlarged" -gt $((w * h / 10)) ] || wrong=1
       fi
     done
-    [ $wrong -eq 0 ] && break
-    sleep 0.5
+    [ $wrong -eq 0 ] || [ "$(date +%s)" -ge "$deadline" ] && break
+    sleep 0.2
   done
   printf '%s' "$report"
   cp "$work/screen.png" "$shots/editor-$format-scale$scale.png"

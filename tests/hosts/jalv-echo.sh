@@ -7,6 +7,7 @@
 # (the renderer lists the parameters' names and defaults).
 set -u
 bundle="$1"; uri="$2"; probe="$3"; render="$4"
+. "$(dirname "$0")/wait-until.sh"
 
 work=$(mktemp -d)
 server="selvane-test-$$"
@@ -29,11 +30,8 @@ export HOME="$work"
 # The dummy driver runs in real time: the whole test takes about 15 s.
 jackd -n "$server" -r -d dummy -r 48000 -p 1024 >"$work/jackd.log" 2>&1 &
 pids+=($!)
-for _ in $(seq 1 100); do
-  jack_lsp >/dev/null 2>&1 && break
-  sleep 0.1
-done
-jack_lsp >/dev/null 2>&1 || { echo "FAIL: the dummy JACK server did not start"; cat "$work/jackd.log"; exit 1; }
+jack_up() { jack_lsp >/dev/null 2>&1; }
+wait_until 60 jack_up || { echo "FAIL: the dummy JACK server did not start"; cat "$work/jackd.log"; exit 1; }
 
 # A fresh instance starts with the shortest delay and glides to its length
 # (0.1 s by default) over some seconds: the impulse comes late enough that
@@ -42,10 +40,12 @@ jack_lsp >/dev/null 2>&1 || { echo "FAIL: the dummy JACK server did not start"; 
 
 # One jalv session: the plug-in with the given jalv options, the impulse
 # played through it and recorded, and jalv's own view of the controls.
-# $first_commands go to jalv before anything plays; the echo's level must lie
-# in $level_range ("LOW HIGH").
+# $first_commands go to jalv before anything plays, and it plays once jalv's
+# list of controls shows $first_shown; the echo's level must lie in
+# $level_range ("LOW HIGH").
 #   run_session NAME EXPECTED_DELAY JALV_OPTIONS...
 first_commands=""
+first_shown=""
 level_range="0.35 0.45"  # the first echo passes once through the filters and the mix: about 0.41 at the defaults
 run_session() {
   local name="$1" expected="$2"; shift 2
@@ -55,18 +55,16 @@ run_session() {
   # through a FIFO this script holds.
   mkfifo "$dir/commands"
   exec 3<>"$dir/commands"
-  jalv -n "$name" "$@" "$uri" <"$dir/commands" >"$dir/jalv.log" 2>&1 &
+  # (its output line by line, so that its list of controls can be waited for)
+  stdbuf -oL jalv -n "$name" "$@" "$uri" <"$dir/commands" >"$dir/jalv.log" 2>&1 &
   local jalv_pid=$!
   pids+=($jalv_pid)
-  for _ in $(seq 1 100); do
-    jack_lsp 2>/dev/null | grep -q "^$name:" && break
-    sleep 0.1
-  done
-  jack_lsp 2>/dev/null | grep -q "^$name:" || { echo "FAIL: jalv did not bring the plug-in up"; cat "$dir/jalv.log"; exit 1; }
+  plugin_up() { jack_lsp 2>/dev/null | grep -q "^$name:"; }
+  wait_until 60 plugin_up || { echo "FAIL: jalv did not bring the plug-in up"; cat "$dir/jalv.log"; exit 1; }
   echo "jalv ports: $(jack_lsp | grep "^$name:" | tr '\n' ' ')"
   if [ -n "$first_commands" ]; then
-    printf '%s\n' "$first_commands" >&3
-    sleep 1
+    printf '%s\ncontrols\n' "$first_commands" >&3
+    wait_until 60 shows "$first_shown" || { echo "FAIL: jalv never showed $first_shown"; cat "$dir/jalv.log"; exit 1; }
   fi
 
   ecasound -q -f:f32_le,2,48000 -a:play -i "$work/in.wav" -o "jack,$name" -a:rec -i "jack,$name" -o "$dir/out.wav" \
@@ -76,7 +74,7 @@ run_session() {
   # What the host holds for each parameter, after a change made while running.
   echo "Balance = 0.25" >&3
   echo "controls" >&3
-  sleep 1
+  wait_until 60 shows "Balance = 0.250000" || { echo "FAIL: jalv never listed Balance = 0.25"; cat "$dir/jalv.log"; exit 1; }
   exec 3>&-
   kill "$jalv_pid" 2>/dev/null; wait "$jalv_pid" 2>/dev/null
 
@@ -91,6 +89,9 @@ run_session() {
   fi
   controls="$dir/jalv.log"
 }
+
+# jalv's list of controls (printed by its "controls" command) shows "SYMBOL = VALUE".
+shows() { grep -q "^\(> \)*$1\$" "$dir/jalv.log"; }
 
 expect_control() {
   local symbol="$1" value="$2"
@@ -116,6 +117,7 @@ echo "the value given with -c at start is what plays"
 # The factory presets: jalv lists the bank, and choosing one sets every
 # parameter: "Tape Echo" is 0.35 s = 16800 samples, its repeats darkened.
 first_commands=$(printf 'presets\npreset %s#preset-tape-echo' "$uri")
+first_shown="DelayTime = 0.277778"
 level_range="0.05 0.35"
 run_session selvane_p 16800
 for name in "Default" "Slapback" "Tape Echo" "Dub Throw" "Runaway Loop"; do
