@@ -103,6 +103,16 @@ juce::MemoryBlock withController20For (const juce::String& parameter, const juce
     text = text.substring (0, start) + editBase64 (text.substring (start, end)) + text.substring (end);
     return juce::MemoryBlock (text.toRawUTF8(), text.getNumBytesAsUTF8());
 }
+// Assigns controller 20 to a parameter as MIDI learn would: the host's own
+// state restored with the assignment written into it.
+void assignController20 (juce::AudioPluginInstance& p, const juce::String& format, const juce::String& parameter)
+{
+    juce::MemoryBlock state;
+    p.getStateInformation (state);
+    const auto assigned = withController20For (parameter, state, format);
+    p.setStateInformation (assigned.getData(), (int) assigned.getSize());
+}
+
 // A parameter as the plug-in itself holds it, read through the host's saved state.
 float savedValue (juce::AudioPluginInstance& p, const juce::String& format, const juce::String& parameter)
 {
@@ -356,10 +366,7 @@ TEST_P (Hosted, AControllersChangeOutlivesTheEventsThatFollowIt)
         juce::AudioBuffer<float> buffer (2, 512);
         setParameter (*p, "DelayFeedback", 0.9f);  // the host's control, away from its default
         runBlocks (*p, buffer, 1);
-        juce::MemoryBlock state;
-        p->getStateInformation (state);
-        const auto assigned = withController20For ("DelayFeedback", state, format);
-        p->setStateInformation (assigned.getData(), (int) assigned.getSize());
+        assignController20 (*p, format, "DelayFeedback");
         runBlocks (*p, buffer, 1);
         ASSERT_NEAR (savedValue (*p, format, "DelayFeedback"), 0.9f, 1.0e-6);
 
@@ -414,10 +421,7 @@ TEST_P (Hosted, ARestoredStateIsNotOverruledByWhatTheHostHeldBefore)
         setParameter (*p, name, saved.back());
     }
     runBlocks (*p, buffer, 1);
-    juce::MemoryBlock fresh;
-    p->getStateInformation (fresh);
-    const auto assigned = withController20For ("DelayFeedback", fresh, format);
-    p->setStateInformation (assigned.getData(), (int) assigned.getSize());
+    assignController20 (*p, format, "DelayFeedback");
     runBlocks (*p, buffer, 1);
 
     // The state: the feedback at 0 by the controller.
