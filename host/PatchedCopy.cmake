@@ -17,7 +17,8 @@ set(SELVANE_PATCH_COPY ${CMAKE_CURRENT_LIST_DIR}/patch-copy.py)
 # changes). Both are configure dependencies: a Debian update of the source,
 # or an edit of the patch, makes the next build configure and patch again.
 function(selvane_patched_copy source patch output)
-    execute_process(COMMAND ${SELVANE_PYTHON3} ${SELVANE_PATCH_COPY} ${source} ${patch} ${output}
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env SELVANE_PATCH=${SELVANE_PATCH}
+            ${SELVANE_PYTHON3} ${SELVANE_PATCH_COPY} ${source} ${patch} ${output}
         RESULT_VARIABLE result ERROR_VARIABLE error)
     if(NOT result EQUAL 0)
         string(STRIP "${error}" error)

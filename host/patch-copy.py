@@ -9,7 +9,8 @@ header gives. Hunks are matched against SOURCE as it is, never against lines
 an earlier hunk put in, and may not overlap. GNU patch then applies the diff
 with no fuzz; an offset or fuzz it reports is refused as well. Anything else
 stops with a message naming the patch and the source, and OUTPUT is left as
-it was. OUTPUT is rewritten only when its content changes (so a configure
+it was. GNU patch is $SELVANE_PATCH, or patch on the PATH. OUTPUT is
+rewritten only when its content changes (so a configure
 step that runs again rebuilds nothing).
 
 Third-party sources may end their lines with CR LF: the copy, and the lines
@@ -114,7 +115,7 @@ def apply(source_path, patch_path, output_path):
         patched = os.path.join(work, "patched")
         with open(plain, "w", encoding="utf-8", newline="\n") as f:
             f.write("\n".join(source))
-        result = subprocess.run(["patch", "--fuzz=0", "--batch", "--forward", "--no-backup-if-mismatch",
+        result = subprocess.run([os.environ.get("SELVANE_PATCH", "patch"), "--fuzz=0", "--batch", "--forward", "--no-backup-if-mismatch",
                                  "--reject-file=-", "-o", patched, plain, patch_path],
                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
         said = result.stdout.strip()

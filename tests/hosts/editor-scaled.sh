@@ -65,8 +65,8 @@ for scale in 1 2; do
   # to paint, so look again for up to 30 s before calling it wrong
   picture="$resources/cassettePhoto.jpg"
   [ "$scale" = 2 ] && picture="$resources/cassettePhoto_2x.jpg"
-  deadline=$(( $(date +%s) + 30 ))
-  while :; do
+  # (the last look's figures are in $report)
+  shows_pictures() {
     /usr/bin/import -window root "$work/screen.png"
     report=""; wrong=0
     for area in "10 4 200 22" "55 48 60 9"; do
@@ -81,9 +81,9 @@ for scale in 1 2; do
         [ "$enlarged" -gt $((w * h / 10)) ] || wrong=1
       fi
     done
-    [ $wrong -eq 0 ] || [ "$(date +%s)" -ge "$deadline" ] && break
-    sleep 0.2
-  done
+    [ $wrong -eq 0 ]
+  }
+  wait_until 30 shows_pictures
   printf '%s' "$report"
   cp "$work/screen.png" "$shots/editor-$format-scale$scale.png"
   [ $wrong -eq 0 ] || fail "at scale $scale the screen does not show the expected picture 1:1 (screenshot: $shots/editor-$format-scale$scale.png)"
