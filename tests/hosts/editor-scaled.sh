@@ -9,6 +9,7 @@
 set -u
 format="$1"; host="$2"; standalone="$3"; resources="$4"; shots="$5"
 . "$(dirname "$0")/wait-until.sh"
+. "$(dirname "$0")/editor-pictures.sh"
 work=$(mktemp -d)
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; wait 2>/dev/null; rm -rf "$work"; }
@@ -19,14 +20,6 @@ fail() { echo "FAIL ($format): $*"; failures=$((failures + 1)); }
 
 # JUCE reads a display's scale only where the root window announces a work area.
 xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA "0, 0, 1280, 800"
-
-# Differing pixels between a screen area and the same area of a picture (scaled by $5 first).
-differing() {  # x y w h picture-crop-geometry picture [resize]
-  local x="$1" y="$2" w="$3" h="$4" crop="$5" picture="$6" resize="${7:-100%}"
-  /usr/bin/convert "$work/screen.png" -crop "${w}x${h}+${x}+${y}" +repage "$work/a.png"
-  /usr/bin/convert "$picture" -crop "$crop" +repage -resize "$resize" "$work/b.png"
-  /usr/bin/compare -metric AE -fuzz 3% "$work/a.png" "$work/b.png" null: 2>&1 | sed -E 's/ .*//'
-}
 
 for scale in 1 2; do
   if [ "$format" = Standalone ]; then
@@ -60,31 +53,15 @@ for scale in 1 2; do
       || fail "the editor is ${width}x${height} at scale $scale, not $((620 * scale))x$((305 * scale))"
   fi
 
-  # the maker's and product's names in the title strip and a slider's caption,
-  # as printed on the background picture; a loaded machine may take a moment
-  # to paint, so look again for up to 30 s before calling it wrong
-  picture="$resources/cassettePhoto.jpg"
-  [ "$scale" = 2 ] && picture="$resources/cassettePhoto_2x.jpg"
-  # (the last look's figures are in $report)
+  # a loaded machine may take a moment to paint: look again for up to 30 s
+  # before calling it wrong (the last look's figures are in $picture_report)
   shows_pictures() {
     /usr/bin/import -window root "$work/screen.png"
-    report=""; wrong=0
-    for area in "10 4 200 22" "55 48 60 9"; do
-      read -r ax ay aw ah <<<"$area"
-      w=$((aw * scale)); h=$((ah * scale))
-      own=$(differing $((x0 + ax * scale)) $((y0 + ay * scale)) "$w" "$h" "${w}x${h}+$((ax * scale))+$((ay * scale))" "$picture")
-      report+="$format at scale $scale, area $area: $own of $((w * h)) pixels differ from $(basename "$picture")"$'\n'
-      [ "$own" -le $((w * h / 100)) ] || wrong=1
-      if [ "$scale" = 2 ]; then
-        enlarged=$(differing $((x0 + ax * 2)) $((y0 + ay * 2)) "$w" "$h" "${aw}x${ah}+${ax}+${ay}" "$resources/cassettePhoto.jpg" 200%)
-        report+="$format at scale 2, area $area: $enlarged of $((w * h)) pixels differ from the 1x picture enlarged"$'\n'
-        [ "$enlarged" -gt $((w * h / 10)) ] || wrong=1
-      fi
-    done
-    [ $wrong -eq 0 ]
+    editor_shows_pictures "$work/screen.png" "$x0" "$y0" "$scale" "$resources" "$work"
   }
-  wait_until 30 shows_pictures
-  printf '%s' "$report"
+  wrong=0
+  wait_until 30 shows_pictures || wrong=1
+  printf '%s' "$picture_report" | sed "s/^/$format /"
   cp "$work/screen.png" "$shots/editor-$format-scale$scale.png"
   [ $wrong -eq 0 ] || fail "at scale $scale the screen does not show the expected picture 1:1 (screenshot: $shots/editor-$format-scale$scale.png)"
 

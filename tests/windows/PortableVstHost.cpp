@@ -10,36 +10,22 @@
 //   selvane-portable-vst-host PATH_TO_LIBRARY
 // Prints one line per check; exits 1 if any failed, 2 if the library does not load.
 
+#include "PortableHostChecks.h"
+#include "PluginIdentity.h"
+
 #include <pluginterfaces/vst2.x/aeffectx.h>
 
-#include <cmath>
-#include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <string>
-#include <utility>
-#include <vector>
 
-#ifdef _WIN32
- #include <windows.h>
- #include <algorithm>
-#else
+#ifndef _WIN32
  #include <dlfcn.h>
 #endif
+
+using portable::check;
 
 namespace
 {
 using EntryPoint = AEffect* (*) (audioMasterCallback);
-
-int failures = 0;
-
-void check (bool ok, const std::string& what)
-{
-    std::printf ("%s %s\n", ok ? "ok  " : "FAIL", what.c_str());
-    if (! ok)
-        ++failures;
-}
 
 t_fstPtrInt hostCallback (AEffect*, int opcode, int, t_fstPtrInt, void*, float)
 {
@@ -77,7 +63,7 @@ struct Instance
         if (effect == nullptr)
             return;
         dispatch (effOpen);
-        dispatch (effSetSampleRate, 0, 0, nullptr, 48000.0f);
+        dispatch (effSetSampleRate, 0, 0, nullptr, (float) portable::sampleRate);
         dispatch (effSetBlockSize, 0, blockSize);
         dispatch (effMainsChanged, 0, 1);
     }
@@ -134,7 +120,7 @@ struct Instance
         dispatch (effSetChunk, 0, (t_fstPtrInt) bytes.size(), bytes.data());
     }
 
-    static constexpr int blockSize = 8192;
+    static constexpr int blockSize = portable::blockSize;
     AEffect* effect;
 };
 
@@ -173,24 +159,19 @@ void sendController (Instance& instance, int controller, int value)
     std::vector<float> left (256), right (256);
     instance.process (left, right);
 }
-// Short mode at half travel: 52.5 ms, 2520 samples at 48 kHz. Returns where
-// the echo of an impulse lands and its level, after the delay has settled.
+// Where the echo of an impulse lands and its level.
 std::pair<int, float> impulseEcho (Instance& plugin)
 {
     std::vector<float> left (Instance::blockSize), right (Instance::blockSize);
     left[0] = 1.0f;
     plugin.process (left, right);
-    int loudest = 100;
-    for (int i = 100; i < Instance::blockSize; ++i)
-        if (std::abs (left[(size_t) i]) > std::abs (left[(size_t) loudest]))
-            loudest = i;
-    return { loudest, left[(size_t) loudest] };
+    return portable::loudest (left);
 }
 
 void setShortHalfTravel (Instance& plugin)
 {
-    plugin.effect->setParameter (plugin.effect, 2, 0.0f);
-    plugin.effect->setParameter (plugin.effect, 0, 0.5f);
+    for (auto [index, value] : portable::shortHalfTravel)
+        plugin.effect->setParameter (plugin.effect, index, value);
 }
 
 // Two instances at once; the second is closed while the first keeps
@@ -201,23 +182,23 @@ void checkTwoInstances (EntryPoint entry)
     setShortHalfTravel (first);
     {
         Instance second (entry);
-        second.effect->setParameter (second.effect, 1, 1.0f);
+        second.effect->setParameter (second.effect, portable::feedback, 1.0f);
         second.dispatch (effMainsChanged, 0, 0);
         second.dispatch (effSetBlockSize, 0, 64);  // a block size of its own
         second.dispatch (effMainsChanged, 0, 1);
-        for (int i = 0; i < 200; ++i)
+        for (int i = 0; i < portable::blocksToSettle; ++i)
         {
             first.processSilence (1);
             std::vector<float> left (64), right (64);
             second.process (left, right);
         }
     }
-    const auto [where, level] = impulseEcho (first);
-    check (where == 2520 && std::abs (level - 0.55f * 0.99739f * 0.92704f) < 0.002f,
-           "with a second instance opened and closed, the first still echoes at 2520 (found " + std::to_string (where) + ")");
+    const auto echo = impulseEcho (first);
+    check (portable::echoesAsExpected (echo),
+           "with a second instance opened and closed, the first still echoes at " + std::to_string (echo.first));
     VstPinProperties pin {};
     check (first.dispatch (effGetOutputProperties, 1, 0, &pin) == 1 && std::string (pin.label) == "2"
-               && first.text (effGetEffectName) == "Selvane",
+               && first.text (effGetEffectName) == selvane::identity::name,
            "the first instance still answers the host");
 }
 
@@ -245,80 +226,45 @@ void checkBypass (EntryPoint entry)
            "tail size 0, 16 MIDI input channels, 0 output");
 }
 
-// Blocks of odd sizes (none, one sample, and more than the announced size) at
-// several rates, with full-scale noise: every output sample a number within ±1.
+// Blocks of odd sizes at several rates, with full-scale noise.
 void checkHostileBlocks (EntryPoint entry)
 {
     Instance plugin (entry);
-    plugin.effect->setParameter (plugin.effect, 1, 1.0f);  // loop gain 1.1
-    plugin.effect->setParameter (plugin.effect, 8, 1.0f);  // +10 dB
-    std::uint32_t noise = 1;
+    plugin.effect->setParameter (plugin.effect, portable::feedback, 1.0f);  // loop gain 1.1
+    plugin.effect->setParameter (plugin.effect, portable::gain, 1.0f);      // +10 dB
+    portable::HostileBlocks blocks;
     bool clean = true;
-    for (float rate : { 44100.0f, 96000.0f, 192000.0f })
+    for (double rate : portable::HostileBlocks::rates)
     {
         plugin.dispatch (effMainsChanged, 0, 0);
-        plugin.dispatch (effSetSampleRate, 0, 0, nullptr, rate);
+        plugin.dispatch (effSetSampleRate, 0, 0, nullptr, (float) rate);
         plugin.dispatch (effMainsChanged, 0, 1);
-        for (int size : { 0, 1, 16384, 65536, 1, 8192 })
+        for (int size : portable::HostileBlocks::sizes)
         {
-            std::vector<float> left ((size_t) size), right ((size_t) size);
-            for (int i = 0; i < size; ++i)
-            {
-                noise = noise * 1664525u + 1013904223u;
-                left[(size_t) i] = (float) (noise >> 8) / 8388608.0f - 1.0f;
-                right[(size_t) i] = -left[(size_t) i];
-            }
+            std::vector<float> left, right;
+            blocks.fill (left, right, size);
             plugin.process (left, right);
-            for (int i = 0; i < size; ++i)
-                clean = clean && std::isfinite (left[(size_t) i]) && std::abs (left[(size_t) i]) <= 1.0f
-                        && std::isfinite (right[(size_t) i]) && std::abs (right[(size_t) i]) <= 1.0f;
+            clean = clean && portable::HostileBlocks::clean (left) && portable::HostileBlocks::clean (right);
         }
     }
-    check (clean, "blocks of 0, 1, 16384 and 65536 samples at 44.1, 96 and 192 kHz: every sample finite, within ±1");
+    check (clean, std::string (portable::HostileBlocks::description) + ": every sample finite, within ±1");
 }
 
-// A fixed run through the library's audio path, bit for bit: bursts of noise
-// and steady tones in 48 kHz blocks of 8192, every parameter turned at fixed
-// blocks (the controls smooth, the delay glides, ping-pong, both filters,
-// the gain), and the FNV-1a hash of every output sample's bits. Any change to
-// what the library computes changes it.
-std::uint64_t outputHash (EntryPoint entry)
+portable::FixedRun fixedRun (EntryPoint entry)
 {
     Instance plugin (entry);
-    std::uint64_t hash = 0xcbf29ce484222325ull;
-    std::uint32_t noise = 7;
-    const std::pair<int, float> turns[] = { { 0, 0.3f }, { 1, 0.8f }, { 4, 0.6f }, { 5, 0.4f }, { 6, 0.3f }, { 3, 0.2f },
-                                            { 7, 0.7f }, { 8, 0.8f }, { 2, 0.0f }, { 0, 0.9f }, { 2, 0.5f }, { 1, 1.0f } };
-    for (int block = 0; block < 48; ++block)
+    portable::FixedRun run;
+    for (int block = 0; block < portable::FixedRun::blocks; ++block)
     {
-        if (block % 4 == 0)
-        {
-            const auto [index, value] = turns[(size_t) (block / 4)];
-            plugin.effect->setParameter (plugin.effect, index, value);
-        }
-        std::vector<float> left ((size_t) Instance::blockSize), right ((size_t) Instance::blockSize);
-        for (int i = 0; i < Instance::blockSize; ++i)
-        {
-            noise = noise * 1664525u + 1013904223u;
-            const int t = block * Instance::blockSize + i;
-            const float burst = (t % 12000) < 900 ? (float) (noise >> 8) / 8388608.0f - 1.0f : 0.0f;
-            left[(size_t) i] = 0.6f * burst;
-            right[(size_t) i] = 0.3f * burst + 0.2f * std::sin (0.01f * (float) (t % 628));
-        }
+        std::pair<int, float> turn;
+        if (portable::FixedRun::turnAt (block, turn))
+            plugin.effect->setParameter (plugin.effect, turn.first, turn.second);
+        std::vector<float> left, right;
+        run.input (block, left, right);
         plugin.process (left, right);
-        for (const auto* channel : { &left, &right })
-            for (float sample : *channel)
-            {
-                std::uint32_t bits;
-                std::memcpy (&bits, &sample, sizeof (bits));
-                for (int b = 0; b < 4; ++b)
-                {
-                    hash ^= (bits >> (8 * b)) & 0xffu;
-                    hash *= 0x100000001b3ull;
-                }
-            }
+        run.hear (left, right);
     }
-    return hash;
+    return run;
 }
 
 #ifdef _WIN32
@@ -335,50 +281,11 @@ void checkEditorShowsItsPictures (EntryPoint entry)
     if (! sized)
         return;
 
-    WNDCLASSA windowClass {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA (nullptr);
-    windowClass.lpszClassName = "SelvaneTestHostWindow";
-    RegisterClassA (&windowClass);
-    HWND window = CreateWindowA (windowClass.lpszClassName, "Selvane", WS_POPUP | WS_VISIBLE, 0, 0, 620, 305,
-                                 nullptr, nullptr, windowClass.hInstance, nullptr);
+    HWND window = portable::openHostWindow (620, 305);
     plugin.dispatch (effEditOpen, 0, 0, window);
-
-    for (int i = 0; i < 100; ++i)   // two seconds of a host's message loop
-    {
-        MSG message;
-        while (PeekMessageA (&message, nullptr, 0, 0, PM_REMOVE))
-        {
-            TranslateMessage (&message);
-            DispatchMessageA (&message);
-        }
-        plugin.dispatch (effEditIdle);
-        Sleep (20);
-    }
-
-    HDC screen = GetDC (nullptr);
-    HDC memory = CreateCompatibleDC (screen);
-    HBITMAP bitmap = CreateCompatibleBitmap (screen, 620, 305);
-    SelectObject (memory, bitmap);
-    BitBlt (memory, 0, 0, 620, 305, screen, 0, 0, SRCCOPY);
-    BITMAPINFO info {};
-    info.bmiHeader.biSize = sizeof (BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = 620;
-    info.bmiHeader.biHeight = -305;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    std::vector<std::uint32_t> pixels (620 * 305);
-    GetDIBits (memory, bitmap, 0, 305, pixels.data(), &info, DIB_RGB_COLORS);
-    DeleteObject (bitmap);
-    DeleteDC (memory);
-    ReleaseDC (nullptr, screen);
-
-    for (auto& p : pixels)
-        p &= 0xffffff;
-    std::sort (pixels.begin(), pixels.end());
-    const auto colours = std::unique (pixels.begin(), pixels.end()) - pixels.begin();
-    check (colours > 5000, "the editor shows its decoded pictures (" + std::to_string (colours) + " colours on screen)");
+    const auto pixels = portable::screenOnceItShowsPictures (620, 305, [&] { plugin.dispatch (effEditIdle); });
+    const auto colours = portable::countColours (pixels);
+    check (colours > portable::picturesColours, "the editor shows its decoded pictures (" + std::to_string (colours) + " colours on screen)");
 
     plugin.dispatch (effEditClose);
     DestroyWindow (window);
@@ -413,49 +320,52 @@ int main (int argc, char** argv)
             return 1;
         auto* e = plugin.effect;
         check (e->magic == 0x56737450, "magic 'VstP'");
-        check (e->uniqueID == (('O' << 24) | ('v' << 16) | ('S' << 8) | 'e'), "unique ID 'OvSe'");
+        namespace identity = selvane::identity;
+        check (e->uniqueID == (int) identity::fourCharCode (identity::pluginCode), std::string ("unique ID '") + identity::pluginCode + "'");
         check (e->numParams == 9 && e->numInputs == 2 && e->numOutputs == 2 && e->numPrograms == 1,
                "9 parameters, 2 inputs, 2 outputs, 1 program");
-        check (e->version == 110 && plugin.dispatch (effGetVendorVersion) == 110, "version 110");
-        check (plugin.text (effGetEffectName) == "Selvane", "effect name \"Selvane\"");
-        check (plugin.text (effGetVendorString) == "Orvelle", "vendor \"Orvelle\"");
-        check (plugin.text (effGetProductString) == "Selvane", "product \"Selvane\"");
-        check (plugin.text (effGetParamName, 0) == "DelayTime" && plugin.text (effGetParamName, 8) == "Gain",
-               "parameter names");
+        check (e->version == identity::vst2Version && plugin.dispatch (effGetVendorVersion) == identity::vst2Version,
+               "version " + std::to_string (identity::vst2Version));
+        check (plugin.text (effGetEffectName) == identity::name, std::string ("effect name \"") + identity::name + "\"");
+        check (plugin.text (effGetVendorString) == identity::manufacturer, std::string ("vendor \"") + identity::manufacturer + "\"");
+        check (plugin.text (effGetProductString) == identity::name, std::string ("product \"") + identity::name + "\"");
+        bool named = true;
+        for (int i = 0; i < 9; ++i)
+            named = named && plugin.text (effGetParamName, i) == portable::names[i];
+        check (named, "parameter names");
         check ((e->flags & effFlagsHasEditor) != 0 && (e->flags & effFlagsProgramChunks) != 0, "editor and chunk flags");
     }
 
     {
         Instance plugin (entry);
         setShortHalfTravel (plugin);
-        plugin.processSilence (200);   // the delay glides onto its length
-        const auto [loudest, level] = impulseEcho (plugin);
-        check (loudest == 2520, "impulse echoes at sample 2520 (found " + std::to_string (loudest) + ")");
-        const float expected = 0.55f * 0.99739f * 0.92704f;
-        check (std::abs (level - expected) < 0.002f, "echo level " + std::to_string (level));
+        plugin.processSilence (portable::blocksToSettle);   // the delay glides onto its length
+        const auto echo = impulseEcho (plugin);
+        check (portable::echoesAsExpected (echo),
+               "impulse echoes at sample " + std::to_string (echo.first) + ", level " + std::to_string (echo.second));
     }
 
     {
         Instance first (entry);
-        first.effect->setParameter (first.effect, 7, 0.25f);
-        first.effect->setParameter (first.effect, 8, 0.7f);
+        first.effect->setParameter (first.effect, portable::dryWet, 0.25f);
+        first.effect->setParameter (first.effect, portable::gain, 0.7f);
         const auto saved = first.chunk();
         check (saved.size() > 9 && saved.find ("<DryWet>0.25</DryWet>") != std::string::npos, "chunk holds the document");
 
         Instance second (entry);
         second.setChunk (saved);
         check (second.chunk() == saved, "chunk restored into a new instance reads back byte for byte");
-        check (second.effect->getParameter (second.effect, 7) == 0.25f && second.effect->getParameter (second.effect, 8) == 0.7f,
+        check (second.effect->getParameter (second.effect, portable::dryWet) == 0.25f && second.effect->getParameter (second.effect, portable::gain) == 0.7f,
                "restored parameter values");
 
         // Controller 20 assigned to DryWet through the state, then sent as MIDI.
         second.setChunk (withElement (saved, "midiMapDryWet", "20"));
         sendController (second, 20, 0);
-        check (second.effect->getParameter (second.effect, 7) == 0.0f, "CC 20 = 0 sets DryWet to 0");
+        check (second.effect->getParameter (second.effect, portable::dryWet) == 0.0f, "CC 20 = 0 sets DryWet to 0");
         sendController (second, 20, 127);
-        check (second.effect->getParameter (second.effect, 7) == 1.0f, "CC 20 = 127 sets DryWet to 1");
+        check (second.effect->getParameter (second.effect, portable::dryWet) == 1.0f, "CC 20 = 127 sets DryWet to 1");
         sendController (second, 21, 0);
-        check (second.effect->getParameter (second.effect, 7) == 1.0f, "an unassigned controller changes nothing");
+        check (second.effect->getParameter (second.effect, portable::dryWet) == 1.0f, "an unassigned controller changes nothing");
     }
 
     checkTwoInstances (entry);
@@ -466,16 +376,6 @@ int main (int argc, char** argv)
     checkEditorShowsItsPictures (entry);
 #endif
 
-    {
-        // The value recorded for this build's arithmetic (SSE on x86-64, x87 on i686).
-        char text[32];
-        std::snprintf (text, sizeof (text), "0x%016llx", (unsigned long long) outputHash (entry));
-        if (argc == 3)
-            check (std::string (text) == argv[2], std::string ("output bit for bit as recorded: ") + text + " (recorded " + argv[2] + ")");
-        else
-            std::printf ("output hash %s\n", text);
-    }
-
-    std::printf ("%s\n", failures == 0 ? "all checks passed" : "some checks failed");
-    return failures == 0 ? 0 : 1;
+    portable::checkRecordedHash (fixedRun (entry), argc == 3 ? argv[2] : nullptr);
+    return portable::summary();
 }
