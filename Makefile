@@ -32,7 +32,7 @@ demo: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target selvane-render
 	$(BUILD_DIR)/tools/selvane-render --demo demo-out.wav
 
-# The Windows library, the concurrency test under ThreadSanitizer, the engine
+# The Windows plug-ins, the concurrency test under ThreadSanitizer, the engine
 # and processor tests under ASan + UBSan with a minute of fuzzing (each in a
 # build folder of its own), then the whole suite.
 test: build windows
@@ -40,7 +40,8 @@ test: build windows
 	JOBS=$(JOBS) bash scripts/fuzz.sh --unit-tests 20
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
-# The 32-bit Windows VST 2.x library, and an x86_64 one for wine64 (build-windows/).
+# The Windows plug-ins (build-windows/): the VST3 bundle for 64- and 32-bit hosts,
+# and the VST 2.x library for each.
 windows: setup
 	JOBS=$(JOBS) bash scripts/windows-build.sh
 

@@ -1,8 +1,9 @@
 #!/usr/bin/python3
-"""Static checks of the Windows plug-in library: a PE32 i386 DLL exporting
-the VST 2.x entry points, depending on Windows system libraries only, and
-carrying the version resource.
-  check-dll.py DLL COMPANY NAME VERSION_SHORT MAJOR MINOR PATCH"""
+"""Static checks of a Windows plug-in binary: a DLL for its machine (PE32
+i386 or PE32+ x86-64) exporting its format's entry points (VST 2.x:
+VSTPluginMain and main; VST3: GetPluginFactory, InitDll and ExitDll),
+depending on Windows system libraries only, and carrying the version resource.
+  check-dll.py DLL i686|x86_64 vst2|vst3 COMPANY NAME VERSION_SHORT MAJOR MINOR PATCH"""
 import sys
 
 import pefile
@@ -14,6 +15,12 @@ SYSTEM_DLLS = {
     "d3d11.dll", "dwmapi.dll", "uxtheme.dll", "setupapi.dll", "crypt32.dll", "ntdll.dll", "bcrypt.dll",
 }
 
+MACHINES = {
+    "i686": ("IMAGE_FILE_MACHINE_I386", pefile.OPTIONAL_HEADER_MAGIC_PE, "machine i386, PE32"),
+    "x86_64": ("IMAGE_FILE_MACHINE_AMD64", pefile.OPTIONAL_HEADER_MAGIC_PE_PLUS, "machine x86-64, PE32+"),
+}
+ENTRY_POINTS = {"vst2": {"VSTPluginMain", "main"}, "vst3": {"GetPluginFactory", "InitDll", "ExitDll"}}
+
 failures = []
 
 
@@ -24,19 +31,20 @@ def check(ok, what):
 
 
 def main():
-    if len(sys.argv) != 8:
+    if len(sys.argv) != 10 or sys.argv[2] not in MACHINES or sys.argv[3] not in ENTRY_POINTS:
         sys.exit(__doc__)
-    path, company, name, short_version = sys.argv[1:5]
-    major, minor, patch = (int(x) for x in sys.argv[5:8])
+    path, arch, kind, company, name, short_version = sys.argv[1:7]
+    major, minor, patch = (int(x) for x in sys.argv[7:10])
     pe = pefile.PE(path)
 
-    check(pe.FILE_HEADER.Machine == pefile.MACHINE_TYPE["IMAGE_FILE_MACHINE_I386"], "machine i386")
-    check(pe.OPTIONAL_HEADER.Magic == pefile.OPTIONAL_HEADER_MAGIC_PE, "PE32 (not PE32+)")
+    machine, magic, what = MACHINES[arch]
+    check(pe.FILE_HEADER.Machine == pefile.MACHINE_TYPE[machine] and pe.OPTIONAL_HEADER.Magic == magic, what)
     check(pe.is_dll(), "a DLL")
 
     exports = {e.name.decode() for e in pe.DIRECTORY_ENTRY_EXPORT.symbols if e.name} \
         if hasattr(pe, "DIRECTORY_ENTRY_EXPORT") else set()
-    check({"VSTPluginMain", "main"} <= exports, "exports VSTPluginMain and main (found: %s)" % sorted(exports))
+    wanted = ENTRY_POINTS[kind]
+    check(wanted <= exports, "exports %s (found: %s)" % (", ".join(sorted(wanted)), sorted(exports)))
 
     imports = {entry.dll.decode().lower() for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])}
     foreign = sorted(d for d in imports if d not in SYSTEM_DLLS and not d.startswith("api-ms-win-"))
