@@ -5,7 +5,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all setup configure build check demo test bench bench-instructions install artwork snapshot sanitize fuzz soak windows clean
+.PHONY: all setup configure build check demo test bench bench-instructions install artwork snapshot sanitize fuzz soak windows windows-installer package clean
 
 all: build
 
@@ -35,7 +35,7 @@ demo: configure
 # The Windows plug-ins, the concurrency test under ThreadSanitizer, the engine
 # and processor tests under ASan + UBSan with a minute of fuzzing (each in a
 # build folder of its own), then the whole suite.
-test: build windows
+test: build windows windows-installer package
 	JOBS=$(JOBS) bash scripts/sanitizer-tests.sh thread
 	JOBS=$(JOBS) bash scripts/fuzz.sh --unit-tests 20
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
@@ -44,6 +44,14 @@ test: build windows
 # and the VST 2.x library for each.
 windows: setup
 	JOBS=$(JOBS) bash scripts/windows-build.sh
+
+# The Windows installer, build-windows/Selvane-VERSION-setup.exe (NSIS; the presets come from the Linux build).
+windows-installer: windows build
+	bash scripts/windows-installer.sh $(BUILD_DIR) build-windows
+
+# The Debian package, build/selvane_VERSION-REVISION_amd64.deb (scripts/package-deb.sh).
+package: build
+	bash scripts/package-deb.sh $(BUILD_DIR)
 
 # Fuzzing for as long as you like: make fuzz FUZZ_SECONDS=3600 (per target).
 FUZZ_SECONDS ?= 600

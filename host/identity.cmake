@@ -13,6 +13,10 @@ set(SELVANE_AAX_IDENTIFIER "com.Orvelle.Selvane")
 set(SELVANE_WEBSITE "https://www.orvelle.example")
 set(SELVANE_LV2_URI "https://www.orvelle.example/plugins/selvane")
 set(SELVANE_LICENSE_URI "https://www.orvelle.example/licence")
+# The Debian package: its name, its revision of the release, who answers for it.
+set(SELVANE_PACKAGE "selvane")
+set(SELVANE_PACKAGE_REVISION 1)
+set(SELVANE_MAINTAINER "Orvelle <support@orvelle.example>")
 
 set(SELVANE_VERSION "${SELVANE_VERSION_MAJOR}.${SELVANE_VERSION_MINOR}.${SELVANE_VERSION_PATCH}")
 set(SELVANE_VERSION_SHORT "${SELVANE_VERSION_MAJOR}.${SELVANE_VERSION_MINOR}")

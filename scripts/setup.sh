@@ -11,6 +11,7 @@ packages=(
   jalv jackd2 ecasound sordi lv2-dev lilv-utils ardour
   clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev dpkg-dev wine64 python3-pefile file
+  lintian help2man nsis python3-matplotlib python3-numpy
 )
 
 # The Windows library as it ships is 32-bit: 32-bit Wine comes from Debian's

@@ -19,8 +19,7 @@ skip() { echo "skipped: $*"; exit 77; }
 need() { for f in "$@"; do [ -e "$f" ] || { echo "FAIL $f is missing: run make windows"; exit 1; }; done; }
 absolute() { [ -d "$1" ] && (cd "$1" && pwd) || echo "$1"; }
 
-# The output hash recorded for a build in output-hashes.txt.
-recorded_hash() { awk -v b="$1" '$1 == b { print $2 }' "$here/tests/windows/output-hashes.txt"; }
+. "$here/tests/windows/output-hashes.sh"
 
 # Wine for ARCH in a prefix of its own under BUILD_DIR, on a private X server.
 #   run_in_wine ARCH BUILD_DIR PROGRAM ARGS...
