@@ -5,7 +5,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all setup configure build check demo test bench bench-instructions install artwork snapshot sanitize fuzz soak windows windows-installer package clean
+.PHONY: all setup configure build check demo test bench bench-instructions install artwork snapshot sanitize fuzz soak windows windows-installer package docs clean
 
 all: build
 
@@ -48,6 +48,11 @@ windows: setup
 # The Windows installer, build-windows/Selvane-VERSION-setup.exe (NSIS; the presets come from the Linux build).
 windows-installer: windows build
 	bash scripts/windows-installer.sh $(BUILD_DIR) build-windows
+
+# The manual's plots (docs/manual/*.svg), drawn from selvane-render's output (a test checks them).
+docs: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target selvane-render
+	/usr/bin/python3 scripts/manual-pictures.py $(BUILD_DIR)/tools/selvane-render docs/manual
 
 # The Debian package, build/selvane_VERSION-REVISION_amd64.deb (scripts/package-deb.sh).
 package: build
