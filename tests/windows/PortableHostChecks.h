@@ -128,6 +128,44 @@ struct FixedRun
     std::uint64_t hash = 0xcbf29ce484222325ull;
 };
 
+// The fixed run through a host's own calls: set (index, value) turns a
+// parameter before a block, process (left, right) runs one.
+template <typename Set, typename Process>
+FixedRun runFixed (Set&& set, Process&& process)
+{
+    FixedRun run;
+    for (int block = 0; block < FixedRun::blocks; ++block)
+    {
+        std::pair<int, float> turn;
+        if (FixedRun::turnAt (block, turn))
+            set (turn.first, turn.second);
+        std::vector<float> left, right;
+        run.input (block, left, right);
+        process (left, right);
+        run.hear (left, right);
+    }
+    return run;
+}
+
+// Three blocks of a tone through a bypassed plug-in: true when every block
+// after the first comes out exactly as it went in.
+template <typename Process>
+bool bypassPassesInput (Process&& process)
+{
+    bool unchanged = true;
+    for (int block = 0; block < 3; ++block)
+    {
+        std::vector<float> left ((size_t) blockSize), right ((size_t) blockSize);
+        for (int i = 0; i < blockSize; ++i)
+            left[(size_t) i] = right[(size_t) i] = 0.3f * (float) std::sin (0.01 * (block * blockSize + i));
+        const auto input = left;
+        process (left, right);
+        if (block > 0)
+            unchanged = unchanged && left == input && right == input;
+    }
+    return unchanged;
+}
+
 // Compares the run's hash with the one recorded for this build's arithmetic
 // (SSE on x86-64, x87 on i686), or prints it where none was given.
 inline void checkRecordedHash (const FixedRun& run, const char* recorded)
@@ -166,6 +204,22 @@ struct HostileBlocks
             if (! std::isfinite (sample) || std::abs (sample) > 1.0f)
                 return false;
         return true;
+    }
+
+    // Every size once through process (left, right), at the rate the host set:
+    // true when every output sample is clean.
+    template <typename Process>
+    bool allClean (Process&& process)
+    {
+        bool result = true;
+        for (int size : sizes)
+        {
+            std::vector<float> left, right;
+            fill (left, right, size);
+            process (left, right);
+            result = result && clean (left) && clean (right);
+        }
+        return result;
     }
 
     std::uint32_t noise = 1;

@@ -652,18 +652,8 @@ void checkBypass (Module& module)
     if (bypass == nullptr)
         return;
     plugin.set (bypass->id, 1.0);
-    bool unchanged = true;
-    for (int block = 0; block < 3; ++block)
-    {
-        std::vector<float> left (portable::blockSize), right (portable::blockSize);
-        for (int i = 0; i < portable::blockSize; ++i)
-            left[(size_t) i] = right[(size_t) i] = 0.3f * (float) std::sin (0.01 * (block * portable::blockSize + i));
-        const auto input = left;
-        plugin.process (left, right);
-        if (block > 0)
-            unchanged = unchanged && left == input && right == input;
-    }
-    check (unchanged, "bypassed, the input passes unchanged");
+    check (portable::bypassPassesInput ([&] (auto& left, auto& right) { plugin.process (left, right); }),
+           "bypassed, the input passes unchanged");
     FUnknownPtr<IAudioProcessor> processor (plugin.component);
     check (processor->getLatencySamples() == 0 && processor->getTailSamples() == kInfiniteTail, "latency 0, an infinite tail");
 }
@@ -679,13 +669,7 @@ void checkHostileBlocks (Module& module)
     for (double rate : portable::HostileBlocks::rates)
     {
         plugin.restart (512, rate);
-        for (int size : portable::HostileBlocks::sizes)
-        {
-            std::vector<float> left, right;
-            blocks.fill (left, right, size);
-            plugin.process (left, right);
-            clean = clean && portable::HostileBlocks::clean (left) && portable::HostileBlocks::clean (right);
-        }
+        clean = blocks.allClean ([&] (auto& left, auto& right) { plugin.process (left, right); }) && clean;
     }
     check (clean, std::string (portable::HostileBlocks::description) + " (512 announced): every sample finite, within ±1");
 }
@@ -715,18 +699,8 @@ void checkTwoInstances (Module& module)
 portable::FixedRun fixedRun (Module& module)
 {
     Instance plugin (module);
-    portable::FixedRun run;
-    for (int block = 0; block < portable::FixedRun::blocks; ++block)
-    {
-        std::pair<int, float> turn;
-        if (portable::FixedRun::turnAt (block, turn))
-            plugin.set (turn.first, turn.second);
-        std::vector<float> left, right;
-        run.input (block, left, right);
-        plugin.process (left, right);
-        run.hear (left, right);
-    }
-    return run;
+    return portable::runFixed ([&] (int index, float value) { plugin.set (index, value); },
+                               [&] (auto& left, auto& right) { plugin.process (left, right); });
 }
 
 #ifdef _WIN32

@@ -209,18 +209,8 @@ void checkBypass (EntryPoint entry)
     Instance plugin (entry);
     plugin.processSilence (2);
     check (plugin.dispatch (44, 0, 1) == 1, "set bypass is answered");
-    bool unchanged = true;
-    for (int block = 0; block < 3; ++block)
-    {
-        std::vector<float> left (Instance::blockSize), right (Instance::blockSize);
-        for (int i = 0; i < Instance::blockSize; ++i)
-            left[(size_t) i] = right[(size_t) i] = 0.3f * (float) std::sin (0.01 * (block * Instance::blockSize + i));
-        const auto input = left;
-        plugin.process (left, right);
-        if (block > 0)
-            unchanged = unchanged && left == input && right == input;
-    }
-    check (unchanged, "bypassed, the input passes unchanged");
+    check (portable::bypassPassesInput ([&] (auto& left, auto& right) { plugin.process (left, right); }),
+           "bypassed, the input passes unchanged");
     plugin.dispatch (44, 0, 0);
     check (plugin.dispatch (52) == 0 && plugin.dispatch (78) == 16 && plugin.dispatch (79) == 0,
            "tail size 0, 16 MIDI input channels, 0 output");
@@ -239,13 +229,7 @@ void checkHostileBlocks (EntryPoint entry)
         plugin.dispatch (effMainsChanged, 0, 0);
         plugin.dispatch (effSetSampleRate, 0, 0, nullptr, (float) rate);
         plugin.dispatch (effMainsChanged, 0, 1);
-        for (int size : portable::HostileBlocks::sizes)
-        {
-            std::vector<float> left, right;
-            blocks.fill (left, right, size);
-            plugin.process (left, right);
-            clean = clean && portable::HostileBlocks::clean (left) && portable::HostileBlocks::clean (right);
-        }
+        clean = blocks.allClean ([&] (auto& left, auto& right) { plugin.process (left, right); }) && clean;
     }
     check (clean, std::string (portable::HostileBlocks::description) + ": every sample finite, within ±1");
 }
@@ -253,18 +237,8 @@ void checkHostileBlocks (EntryPoint entry)
 portable::FixedRun fixedRun (EntryPoint entry)
 {
     Instance plugin (entry);
-    portable::FixedRun run;
-    for (int block = 0; block < portable::FixedRun::blocks; ++block)
-    {
-        std::pair<int, float> turn;
-        if (portable::FixedRun::turnAt (block, turn))
-            plugin.effect->setParameter (plugin.effect, turn.first, turn.second);
-        std::vector<float> left, right;
-        run.input (block, left, right);
-        plugin.process (left, right);
-        run.hear (left, right);
-    }
-    return run;
+    return portable::runFixed ([&] (int index, float value) { plugin.effect->setParameter (plugin.effect, index, value); },
+                               [&] (auto& left, auto& right) { plugin.process (left, right); });
 }
 
 #ifdef _WIN32
